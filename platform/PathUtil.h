@@ -1,0 +1,24 @@
+// Runtime path and text helpers with the Windows runtime's names and rules.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#define _MAX_DRIVE 3
+#define _MAX_DIR 256
+#define _MAX_FNAME 256
+#define _MAX_EXT 256
+
+// Splits a path into drive ("C:"), directory (up to and including the last separator),
+// file name and extension (from the last dot of the file part). Both '/' and '\' separate.
+// Any output may be null; each is cut to its _MAX_ size including the terminator.
+void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext);
+
+// Case-insensitive comparison of ASCII letters, as the runtime's _stricmp in the C locale.
+int _stricmp(const char* a, const char* b);
+
+inline bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Finds the entry of `dir` whose name equals `name` ignoring case; the exact name wins.
+// Returns the full path of the entry, or an empty string when there is none.
+std::string FindFileIgnoringCase(const std::string& dir, const std::string& name);

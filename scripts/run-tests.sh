@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Every test: the unit and tool tests, the unit tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a bounded libFuzzer run of the metafile loader.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+export QT_QPA_PLATFORM=offscreen
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+
+echo "== build and test =="
+bash scripts/build.sh build
+ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=address,undefined \
+  -DVANTOR_BUILD_GUI=OFF -DVANTOR_BUILD_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -L unit -j "$(nproc)"
+
+if [ -x scripts/fuzz.sh ] || [ -f scripts/fuzz.sh ]; then
+  echo "== fuzzing the metafile loader =="
+  bash scripts/fuzz.sh "${VANTOR_FUZZ_SECONDS:-60}"
+fi
