@@ -15,20 +15,37 @@ void CopyPart(char* out, size_t cap, const char* begin, const char* end) {
   out[n] = 0;
 }
 
+struct PathParts {
+  const char *begin, *dir, *file, *end;
+};
+
+PathParts SplitParts(const char* path) {
+  PathParts parts;
+  parts.begin = path ? path : "";
+  parts.end = parts.begin + strlen(parts.begin);
+  parts.dir = parts.begin;
+  if (parts.end - parts.begin >= 2 && parts.begin[1] == ':') parts.dir = parts.begin + 2;
+  const char* lastSep = nullptr;
+  for (const char* q = parts.dir; q < parts.end; ++q)
+    if (IsPathSeparator(*q)) lastSep = q;
+  parts.file = lastSep ? lastSep + 1 : parts.dir;
+  return parts;
+}
+
 }  // namespace
 
-void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext) {
-  const char* p = path ? path : "";
-  const char* end = p + strlen(p);
-  const char* d = p;
-  if (end - p >= 2 && p[1] == ':') d = p + 2;
-  CopyPart(drive, _MAX_DRIVE, p, d);
+void _splitpath_s(const char* path, char* drive, size_t driveSize, char* dir, size_t dirSize) {
+  PathParts parts = SplitParts(path);
+  CopyPart(drive, driveSize, parts.begin, parts.dir);
+  CopyPart(dir, dirSize, parts.dir, parts.file);
+}
 
-  const char* lastSep = nullptr;
-  for (const char* q = d; q < end; ++q)
-    if (IsPathSeparator(*q)) lastSep = q;
-  const char* file = lastSep ? lastSep + 1 : d;
-  CopyPart(dir, _MAX_DIR, d, file);
+void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext) {
+  PathParts parts = SplitParts(path);
+  CopyPart(drive, _MAX_DRIVE, parts.begin, parts.dir);
+  CopyPart(dir, _MAX_DIR, parts.dir, parts.file);
+  const char* file = parts.file;
+  const char* end = parts.end;
 
   const char* dot = nullptr;
   for (const char* q = file; q < end; ++q)

@@ -13,6 +13,8 @@
 // file name and extension (from the last dot of the file part). Both '/' and '\' separate.
 // Any output may be null; each is cut to its _MAX_ size including the terminator.
 void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext);
+// The drive and directory of a path into buffers of the given sizes (cut to fit).
+void _splitpath_s(const char* path, char* drive, size_t driveSize, char* dir, size_t dirSize);
 
 // Case-insensitive comparison of ASCII letters, as the runtime's _stricmp in the C locale.
 int _stricmp(const char* a, const char* b);

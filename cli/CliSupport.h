@@ -1,0 +1,56 @@
+// What the commands of the command-line tool share: loading a set and listing its rows.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/SoundCatalogue.h"
+#include "views/SoundListModel.h"
+
+enum ExitCode { EXIT_OK = 0, EXIT_SOME_FAILED = 1, EXIT_USAGE = 2, EXIT_LOAD_ERROR = 3 };
+
+struct ListOptions {
+  std::vector<int> columns{0, 1, 2, 3, 4, 5};
+  std::optional<int> sort;
+  bool descending = false;
+  std::string show;      // hexadecimal wShowFlags
+  std::string missions;  // hexadecimal wMissionFlags
+  std::optional<int> tag;
+  std::optional<int> subtag;
+  bool json = false;
+};
+
+// The filter, sort and format options of `vantor list`, shared by the commands that pick rows.
+void AddListOptions(CLI::App* command, ListOptions& options, bool withColumns = true);
+
+// A metafile set loaded through the catalogue.
+struct LoadedSet {
+  std::unique_ptr<CSoundCatalogue> catalogue = std::make_unique<CSoundCatalogue>();
+  bool complete = false;
+};
+
+// Loads the set in `dir` (a directory or a file in it). Returns EXIT_OK, EXIT_LOAD_ERROR after a
+// metafile error (the catalogue keeps what was read; the two diagnostic lines go to stderr) or
+// EXIT_USAGE when `dir` does not exist.
+int LoadSet(const std::string& dir, LoadedSet& set);
+
+// Applies the filter and sort options to the main model and rebuilds it. EXIT_USAGE with a
+// message on stderr when an option value is bad.
+int PrepareList(CSoundListModel& model, const ListOptions& options);
+
+// A cell's text as UTF-8, with TAB, LF, CR and backslash written as \t, \n, \r, \\.
+std::string EscapedCellText(const CSoundListModel& model, int64_t row, const ColumnKind* kinds, int32_t kindCount,
+                            int32_t column);
+std::string EscapeText(const char* cp1252);
+
+// Prints the rows of a model as TAB-separated cells of the given column kinds.
+void PrintRows(const CSoundListModel& model, const std::vector<ColumnKind>& kinds);
+
+// Prints a usage error and returns EXIT_USAGE.
+int UsageError(const std::string& message);
+
+// Parses a list of 1-based rows and ranges such as "1,4-9" against a row count.
+bool ParseRowList(const std::string& text, uint32_t count, std::vector<uint32_t>& rows, std::string& error);

@@ -1,0 +1,31 @@
+// vantor: the command-line companion of Quarn Vantor.
+#include <cstdio>
+#include <vector>
+
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Quarn Vantor command line: lists, inspects and extracts the sounds of a Quarnhold metafile set."};
+  app.name("vantor");
+  app.require_subcommand(1);
+  std::vector<std::unique_ptr<Command>> commands;
+  commands.push_back(MakeListCommand(app));
+  commands.push_back(MakeTagsCommand(app));
+  commands.push_back(MakeInfoCommand(app));
+  commands.push_back(MakeMetaCommand(app));
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return EXIT_USAGE;
+  }
+  for (auto& c : commands)
+    if (c->app->parsed()) return c->Run();
+  return EXIT_USAGE;
+}

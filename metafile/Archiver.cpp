@@ -1,0 +1,57 @@
+#include "metafile/Archiver.h"
+
+#include <sys/stat.h>
+
+CArchiver::~CArchiver() { CArchiver::Close(); }
+
+void CArchiver::Throw(int32_t code, const char* message) { throw xArchiver{code, message}; }
+
+void CArchiver::Open(FILE* file, int32_t mode) {
+  if (m_pFile || m_nMode != MODE_CLOSED) Throw(1, "CArchiver::Open: archiver already in use!");
+  if (!file) Throw(3, "CArchiver::Open: invalid file!");
+  if (mode < MODE_LOAD || mode > MODE_STORE) Throw(2, "CArchiver::Open: invalid parameter!");
+  m_pFile = file;
+  m_nMode = mode;
+  struct stat st;
+  m_nFileSize = (fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) ? st.st_size : -1;
+}
+
+void CArchiver::Close() {
+  if (m_pFile && m_nMode == MODE_STORE) fflush(m_pFile);
+  m_pFile = nullptr;
+  m_nMode = MODE_CLOSED;
+}
+
+FILE* CArchiver::Detach() {
+  FILE* file = m_pFile;
+  m_pFile = nullptr;
+  m_nMode = MODE_CLOSED;
+  return file;
+}
+
+void CArchiver::Read(void* buffer, size_t count) {
+  if (!m_pFile) Throw(3);
+  if (m_nMode != MODE_LOAD) Throw(4);
+  if (!buffer) Throw(9);
+  if (count != 0 && fread(buffer, count, 1, m_pFile) != 1) Throw(6);
+}
+
+void CArchiver::Write(const void* buffer, size_t count) {
+  if (!m_pFile) Throw(3);
+  if (m_nMode != MODE_STORE) Throw(4);
+  if (!buffer) Throw(9);
+  if (count != 0 && fwrite(buffer, count, 1, m_pFile) != 1) Throw(7);
+}
+
+void CArchiver::Seek(int32_t offset, int origin) {
+  if (!m_pFile) Throw(3);
+  if (fseek(m_pFile, offset, origin) != 0) Throw(8);
+}
+
+uint64_t CArchiver::BytesLeft() const {
+  if (!m_pFile) return 0;
+  if (m_nFileSize < 0) return UINT64_MAX;
+  long pos = ftell(m_pFile);
+  if (pos < 0 || pos >= m_nFileSize) return 0;
+  return static_cast<uint64_t>(m_nFileSize - pos);
+}

@@ -1,0 +1,54 @@
+// Checked block I/O over a stream that somebody else opened.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+class CArchiver {
+ public:
+  // The one error record of the metafile layer.
+  struct xArchiver {
+    int32_t code;
+    const char* message;
+  };
+
+  enum { MODE_CLOSED = 0, MODE_LOAD = 1, MODE_STORE = 2 };
+
+  CArchiver() = default;
+  CArchiver(const CArchiver&) = delete;
+  CArchiver& operator=(const CArchiver&) = delete;
+  virtual ~CArchiver();
+
+  virtual void Open(FILE* file, int32_t mode);
+  virtual void Close();
+  virtual FILE* Detach();
+
+  void Read(void* buffer, size_t count);
+  void Write(const void* buffer, size_t count);
+  void Seek(int32_t offset, int origin);
+
+  bool IsLoading() const { return m_pFile && m_nMode == MODE_LOAD; }
+  bool IsStoring() const { return m_pFile && m_nMode == MODE_STORE; }
+  bool IsOpen() const { return m_pFile != nullptr; }
+
+  // Bytes between the stream position and the end of the file; UINT64_MAX when the
+  // stream is not a regular file.
+  uint64_t BytesLeft() const;
+  // Lengths read from a file are checked before anything is allocated for them: a
+  // length larger than what is left fails as a short read (code 6). Small lengths
+  // pass unchecked; their allocation is bounded and the following Read catches them.
+  void RequireBytes(uint64_t count) const {
+    if (count > kUncheckedBytes && count > BytesLeft()) Throw(6);
+  }
+  static constexpr uint64_t kUncheckedBytes = 65536;
+
+  [[noreturn]] static void Throw(int32_t code, const char* message = nullptr);
+
+ protected:
+  FILE* m_pFile = nullptr;
+  int32_t m_nMode = MODE_CLOSED;
+
+ private:
+  int64_t m_nFileSize = -1;  // size of the attached regular file, -1 when unknown
+};

@@ -1,0 +1,105 @@
+// The building blocks of every metafile record: the record base, the packed
+// file-and-offset address, the length-prefixed string and the counted array.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#include "metafile/Archiver.h"
+
+class CSMSerializable {
+ public:
+  virtual void Serialize(CArchiver& ar) = 0;
+  virtual ~CSMSerializable() = default;
+};
+
+// A place in the metafile set: file number in bits 31..29, byte offset in bits 28..0.
+class CSMOffset : public CSMSerializable {
+ public:
+  static constexpr uint32_t kInvalid = 0xFFFFFFFF;
+  static constexpr uint32_t kOffsetMask = 0x1FFFFFFF;
+
+  CSMOffset() = default;
+  void Serialize(CArchiver& ar) override;
+  bool Set(int32_t file, int32_t offset);
+
+  bool IsValid() const { return m_nValue != kInvalid; }
+  int32_t GetFile() const { return static_cast<int32_t>(m_nValue >> 29); }
+  int32_t GetOffset() const { return static_cast<int32_t>(m_nValue & kOffsetMask); }
+  bool operator==(const CSMOffset& other) const { return m_nValue == other.m_nValue; }
+  bool operator!=(const CSMOffset& other) const { return m_nValue != other.m_nValue; }
+
+  uint32_t m_nValue = kInvalid;
+};
+
+// Length-prefixed single-byte text; its text is null when the length is 0.
+class CSMString : public CSMSerializable {
+ public:
+  CSMString() = default;
+  CSMString(const CSMString&) = delete;
+  CSMString& operator=(const CSMString&) = delete;
+  ~CSMString() override { delete[] m_pszText; }
+
+  void Serialize(CArchiver& ar) override;
+  const char* GetText() const { return m_pszText ? m_pszText : ""; }
+  void Free() {
+    delete[] m_pszText;
+    m_pszText = nullptr;
+    m_nLength = 0;
+  }
+
+  uint32_t m_nLength = 0;
+  char* m_pszText = nullptr;
+};
+
+// Counted, owned array of records. Each table overrides the width of its count.
+template <class T>
+class CSMArray : public CSMSerializable {
+ public:
+  struct xSMArray {
+    int32_t code;
+    const char* message;
+  };
+
+  CSMArray() = default;
+  CSMArray(const CSMArray&) = delete;
+  CSMArray& operator=(const CSMArray&) = delete;
+
+  void Serialize(CArchiver& ar) override {
+    if (ar.IsLoading()) {
+      Clear();
+      SerializeNumEntries(ar);
+      if (m_nCount > 0) {
+        ar.RequireBytes(static_cast<uint64_t>(m_nCount) * T::kMinDiskSize);
+        m_pData = new T[m_nCount];
+        for (int32_t i = 0; i < m_nCount; ++i) m_pData[i].Serialize(ar);
+      }
+    } else if (ar.IsStoring()) {
+      SerializeNumEntries(ar);
+      for (int32_t i = 0; i < m_nCount; ++i) m_pData[i].Serialize(ar);
+    }
+  }
+  ~CSMArray() override { delete[] m_pData; }
+  virtual void Clear() {
+    delete[] m_pData;
+    m_pData = nullptr;
+    m_nCount = 0;
+  }
+  virtual void SerializeNumEntries(CArchiver& ar) {
+    if (ar.IsLoading())
+      ar.Read(&m_nCount, 4);
+    else if (ar.IsStoring())
+      ar.Write(&m_nCount, 4);
+  }
+
+  int32_t GetCount() const { return m_nCount; }
+  T& operator[](int32_t index) {
+    if (index < 0 || index >= m_nCount) throw xSMArray{1, "CSMArray<T>::operator[] Index out of range!"};
+    return m_pData[index];
+  }
+  const T& operator[](int32_t index) const { return const_cast<CSMArray&>(*this)[index]; }
+
+  int32_t m_nCount = 0;
+  T* m_pData = nullptr;
+};

@@ -1,0 +1,108 @@
+#include "metafile/SoundInfo.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "catalogue/SoundCatalogue.h"
+#include "metafile/SMFileArchiver.h"
+
+void CSMSoundInfo::Serialize(CArchiver& ar) {
+  if (ar.IsLoading()) {
+    delete[] m_pFiles;
+    m_pFiles = nullptr;
+    m_nFileCount = 0;
+    ar.Read(m_unknown, kUnknownSize);
+    ar.Read(&m_nFileCount, 1);
+    if (m_nFileCount != 0) {
+      m_pFiles = new CSMSoundFile[m_nFileCount];
+      for (int i = 0; i < m_nFileCount; ++i) {
+        CSMSoundFile& f = m_pFiles[i];
+        f.m_name.Serialize(ar);
+        f.m_data.Serialize(ar);
+        ar.Read(&f.m_nWavSize, 4);
+        ar.Read(&f.m_nOggSize, 4);
+        ar.Read(&f.m_nReserved, 4);
+        for (CSMString& s : f.m_subtitles) s.Serialize(ar);
+      }
+    }
+  } else if (ar.IsStoring()) {
+    CArchiver::Throw(10, "CSMSoundInfo::Serialize [storing]");
+  }
+}
+
+void CSMSoundInfoTable::Serialize(CArchiver&) {
+  CArchiver::Throw(10, "CSMSoundInfoTable::Serialize Serialize NOT ALLOWED!");
+}
+
+void CSMSoundInfoTable::Clear() {
+  CSMArray<CSMSoundInfo>::Clear();
+  delete[] m_ppTaggedInfo;
+  delete[] m_ppMissionInfo;
+  m_ppTaggedInfo = nullptr;
+  m_ppMissionInfo = nullptr;
+  m_nTaggedCount = 0;
+  m_nMissionCount = 0;
+  m_nLoaded = 0;
+}
+
+void CSMSoundInfoTable::Build(CSoundCatalogue& catalogue) {
+  IProgressSink* progress = catalogue.m_pProgress;
+  Clear();
+
+  m_nTaggedCount = catalogue.m_taggedSounds.GetCount();
+  if (m_nTaggedCount > 0) m_ppTaggedInfo = new CSMSoundInfo*[m_nTaggedCount]();
+  m_nMissionCount = catalogue.m_missionSounds.GetCount();
+  if (m_nMissionCount > 0) m_ppMissionInfo = new CSMSoundInfo*[m_nMissionCount]();
+
+  m_nCount = m_nTaggedCount + m_nMissionCount;
+  if (m_nCount == 0) return;
+
+  CSMFileArchiver ar;
+  ar.Open(&catalogue, 2, CArchiver::MODE_LOAD);
+
+  struct WorkEntry {
+    uint32_t offset;
+    CSMSoundInfo** result;
+  };
+  std::vector<WorkEntry> work;
+  work.reserve(static_cast<size_t>(m_nCount));
+  for (int32_t i = 0; i < m_nTaggedCount; ++i)
+    work.push_back({catalogue.m_taggedSounds[i].m_info.m_nValue, &m_ppTaggedInfo[i]});
+  for (int32_t j = 0; j < m_nMissionCount; ++j)
+    work.push_back({catalogue.m_missionSounds[j].m_info.m_nValue, &m_ppMissionInfo[j]});
+  std::sort(work.begin(), work.end(),
+            [](const WorkEntry& a, const WorkEntry& b) { return a.offset < b.offset; });
+
+  m_pData = new CSMSoundInfo[m_nCount];
+
+  int32_t interval = m_nCount / 40;
+  if (progress) progress->SetStage(0, 40, "Reading Sound Information...");
+
+  uint32_t previous = CSMOffset::kInvalid;
+  CSMSoundInfo* current = nullptr;
+  for (size_t i = 0; i < work.size(); ++i) {
+    if (work[i].offset != previous) {
+      CSMOffset target;
+      target.m_nValue = work[i].offset;
+      bool sought = true;
+      try {
+        ar.Seek(target);
+      } catch (const CArchiver::xArchiver&) {
+        sought = false;
+      }
+      if (sought) {
+        current = &m_pData[m_nLoaded];
+        current->Serialize(ar);
+        ++m_nLoaded;
+        previous = work[i].offset;
+      } else {
+        current = nullptr;
+        previous = ar.GetPosition().m_nValue;
+      }
+    }
+    *work[i].result = current;
+    // With fewer than 40 sounds every sound is a step.
+    if (progress && (interval == 0 || (static_cast<int32_t>(i) + 1) % interval == 0)) progress->Step(0);
+  }
+}

@@ -1,0 +1,159 @@
+#include "views/SoundListSort.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "metafile/MissionSounds.h"
+#include "metafile/SoundInfo.h"
+#include "platform/PathUtil.h"
+
+namespace {
+
+int CompareText(const char* a, const char* b) {
+  return strcmp(a ? a : "", b ? b : "");  // strcmp compares bytes as unsigned
+}
+
+// A row without a sound file sorts before a row with one; two such rows are equal.
+bool CompareMissingFiles(const SoundListItem* a, const SoundListItem* b, int& result) {
+  if (a->pFile && b->pFile) return false;
+  result = (a->pFile ? 1 : 0) - (b->pFile ? 1 : 0);
+  return true;
+}
+
+const char* FilenameKey(const CSMSoundFile* f) {
+  const char* name = f->m_name.GetText();
+  if (!f->m_data.IsValid() && _stricmp(name, "none") == 0) return "";
+  return name;
+}
+
+template <int Language>
+int CompareSubtitleOf(const SoundListItem* a, const SoundListItem* b) {
+  return CompareSubtitle(a, b, Language);
+}
+
+constexpr int kMaxChain = 2;
+SoundItemComparator g_pfnPrimary = nullptr;
+SoundItemComparator g_pfnChain[kMaxChain] = {};
+
+}  // namespace
+
+int CompareId(const SoundListItem* a, const SoundListItem* b) {
+  bool ta = a->kind == ITEM_TAGGED, tb = b->kind == ITEM_TAGGED;
+  if (ta != tb) return ta ? -1 : 1;
+  if (a->kind == ITEM_MISSION && b->kind == ITEM_MISSION)
+    return CompareText(static_cast<const CSMMissionSound*>(a->pRecord)->m_name.GetText(),
+                       static_cast<const CSMMissionSound*>(b->pRecord)->m_name.GetText());
+  return 0;
+}
+
+int CompareFilename(const SoundListItem* a, const SoundListItem* b) {
+  int r;
+  if (CompareMissingFiles(a, b, r)) return r;
+  return CompareText(FilenameKey(a->pFile), FilenameKey(b->pFile));
+}
+
+int CompareLocation(const SoundListItem* a, const SoundListItem* b) {
+  int r;
+  if (CompareMissingFiles(a, b, r)) return r;
+  uint32_t x = a->pFile->m_data.m_nValue, y = b->pFile->m_data.m_nValue;
+  bool mx = x == CSMOffset::kInvalid, my = y == CSMOffset::kInvalid;
+  if (mx || my) return (mx ? 0 : 1) - (my ? 0 : 1);
+  return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+int CompareSize(const SoundListItem* a, const SoundListItem* b) {
+  int r;
+  if (CompareMissingFiles(a, b, r)) return r;
+  uint32_t x = a->pFile->GetSize(), y = b->pFile->GetSize();
+  return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+int CompareSubtitle(const SoundListItem* a, const SoundListItem* b, int language) {
+  int r;
+  if (CompareMissingFiles(a, b, r)) return r;
+  return CompareText(a->pFile->m_subtitles[language].GetText(), b->pFile->m_subtitles[language].GetText());
+}
+
+SoundItemComparator SelectComparator(ColumnKind kind, bool descending) {
+  static const SoundItemComparator kSubtitles[5] = {CompareSubtitleOf<0>, CompareSubtitleOf<1>, CompareSubtitleOf<2>,
+                                                    CompareSubtitleOf<3>, CompareSubtitleOf<4>};
+  g_pfnPrimary = nullptr;
+  g_pfnChain[0] = g_pfnChain[1] = nullptr;
+  switch (kind) {
+    case COL_ID:
+      g_pfnPrimary = CompareId;
+      g_pfnChain[0] = CompareFilename;
+      break;
+    case COL_FILENAME:
+      g_pfnPrimary = CompareFilename;
+      g_pfnChain[0] = CompareId;
+      break;
+    case COL_LOCATION:
+    case COL_SIZE:
+      g_pfnPrimary = kind == COL_LOCATION ? CompareLocation : CompareSize;
+      g_pfnChain[0] = CompareFilename;
+      g_pfnChain[1] = CompareId;
+      break;
+    case COL_SUBTITLE:
+    case COL_SUBTITLE_FRENCH:
+    case COL_SUBTITLE_ITALIAN:
+    case COL_SUBTITLE_GERMAN:
+    case COL_SUBTITLE_SPANISH:
+      g_pfnPrimary = kSubtitles[kind - COL_SUBTITLE];
+      g_pfnChain[0] = CompareFilename;
+      g_pfnChain[1] = CompareId;
+      break;
+    default:
+      return nullptr;
+  }
+  return descending ? CompareItemsReversed : CompareItems;
+}
+
+int CompareItems(const SoundListItem* a, const SoundListItem* b) {
+  if (!g_pfnPrimary) return 0;
+  int r = g_pfnPrimary(a, b);
+  for (int i = 0; r == 0 && i < kMaxChain && g_pfnChain[i]; ++i) r = g_pfnChain[i](a, b);
+  return r;
+}
+
+int CompareItemsReversed(const SoundListItem* a, const SoundListItem* b) { return CompareItems(b, a); }
+
+void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool descending) {
+  SoundItemComparator compare = SelectComparator(kind, descending);
+  if (!compare || count < 2) return;
+  std::sort(order, order + count,
+            [compare](const SoundListItem* a, const SoundListItem* b) { return compare(a, b) < 0; });
+}
+
+HeaderClickResult OnColumnClick(SoundListSortState& state, const ColumnKind* kinds, int32_t kindCount,
+                                int32_t column) {
+  HeaderClickResult result;
+  if (!kinds || kindCount <= 0 || column < 0 || column >= kindCount) return result;
+  result.handled = true;
+  result.oldColumn = state.nSortColumn;
+  bool isNumber = kinds[column] == COL_NUMBER;
+  if (column != state.nSortColumn && !(state.nSortColumn == -1 && isNumber)) {
+    state.nSortColumn = isNumber ? -1 : column;
+    state.bSortDescending = 0;
+  } else if (state.bSortDescending) {
+    state.nSortColumn = -1;
+    state.bSortDescending = 0;
+  } else {
+    state.bSortDescending = 1;
+  }
+  result.newColumn = state.nSortColumn;
+  if (result.newColumn >= 0) result.arrowImage = state.bSortDescending ? 0 : 1;
+  return result;
+}
+
+void ApplySort(SoundListSortState& state, CSoundListModel* model, const ColumnKind* kinds, int32_t kindCount) {
+  if (!model || !kinds || kindCount <= 0) return;
+  ColumnKind kind = COL_NUMBER;
+  if (state.nSortColumn >= 0 && state.nSortColumn < kindCount) kind = kinds[state.nSortColumn];
+  if (kind < COL_NUMBER || kind >= COL_KIND_COUNT) {
+    kind = COL_NUMBER;
+    state.bSortDescending = 0;
+  }
+  model->SetSort(kind, state.bSortDescending != 0);
+  model->Sort();
+}
