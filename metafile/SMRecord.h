@@ -19,6 +19,7 @@ class CSMOffset : public CSMSerializable {
  public:
   static constexpr uint32_t kInvalid = 0xFFFFFFFF;
   static constexpr uint32_t kOffsetMask = 0x1FFFFFFF;
+  static constexpr uint64_t kMinDiskSize = 4;
 
   CSMOffset() = default;
   void Serialize(CArchiver& ar) override;
@@ -36,6 +37,8 @@ class CSMOffset : public CSMSerializable {
 // Length-prefixed single-byte text; its text is null when the length is 0.
 class CSMString : public CSMSerializable {
  public:
+  static constexpr uint64_t kMinDiskSize = 4;
+
   CSMString() = default;
   CSMString(const CSMString&) = delete;
   CSMString& operator=(const CSMString&) = delete;

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+  std::vector<std::string> lines() const {
+    std::vector<std::string> v;
+    std::istringstream in(out);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
+  }
+};
+
+Result Exec(const std::string& args) {
+  TempDir tmp;
+  std::string cmd = args + " 2>" + tmp.file("err");
+  FILE* p = popen(cmd.c_str(), "r");
+  Result r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  FILE* e = fopen(tmp.file("err").c_str(), "rb");
+  while ((n = fread(buf, 1, sizeof buf, e)) > 0) r.err.append(buf, n);
+  fclose(e);
+  return r;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    set = new TempDir;
+    ASSERT_EQ(Exec(std::string(MKSET_BIN) + " --sample " + set->path()).status, 0);
+  }
+  static void TearDownTestSuite() { delete set; }
+  Result Vantor(const std::string& args) { return Exec(std::string(VANTOR_BIN) + " " + args); }
+  static TempDir* set;
+};
+TempDir* CliTest::set = nullptr;
+
+TEST_F(CliTest, ListsRowsAsEscapedUtf8) {
+  Result r = Vantor("list " + set->path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> lines = r.lines();
+  ASSERT_EQ(lines.size(), 18u);
+  EXPECT_EQ(lines[0], "1      \t+Ambient.Calm\twind_calm.wav\tD1: 0x0000000D\t600\tThe wind is calm.");
+  EXPECT_EQ(lines[6], "7      \t+Voice.Caf\xC3\xA9 <invalid tag> <invalid tag 0x07> +Voice.<subtag 02 01 00 00>"
+                      "\tguard_halt.wav\tD1: 0x0000000D\t600\tHalt! Caf\xC3\xA9 ferm\xC3\xA9.");
+  EXPECT_EQ(lines[7], "8      \t+Voice.Caf\xC3\xA9 <invalid tag> <invalid tag 0x07> +Voice.<subtag 02 01 00 00>"
+                      "\tguard_lost\t\t0\tLost\\tline");
+
+  // A file of the set names the set too; columns are chosen by kind.
+  r = Vantor("list " + set->file("SchemaMetafile.csc") + " --columns 2,9 --sort 2");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.lines()[0], "\t");
+  EXPECT_EQ(r.lines()[17], "wind_storm.ogg\tES A storm is coming.");
+}
+
+TEST_F(CliTest, FiltersAndSorts) {
+  EXPECT_EQ(Vantor("list " + set->path() + " --show 8").lines().size(), 0u);  // no kind of file shown
+  EXPECT_EQ(Vantor("list " + set->path() + " --show f").lines().size(), 8u);
+  EXPECT_EQ(Vantor("list " + set->path() + " --show 1b").lines().size(), 10u);  // no WAV files
+  EXPECT_EQ(Vantor("list " + set->path() + " --tag 0 --subtag 1").lines().size(), 12u);
+  EXPECT_EQ(Vantor("list " + set->path() + " --missions 3fe --show 17 --columns 1").out,
+            "m01_guard_halt_male\nm01_guard_halt_male\nm03_merchant_FEMALE\nM02_guard_male\nM02_guard_male\n"
+            "m06_gate_female\n");
+  std::vector<std::string> desc = Vantor("list " + set->path() + " --desc --columns 0,2").lines();
+  EXPECT_EQ(desc[0], "18     \tmerchant_f.ogg");
+  std::vector<std::string> bySize = Vantor("list " + set->path() + " --sort 4 --desc --columns 0,4").lines();
+  EXPECT_EQ(bySize[0], "18     \t600");
+  EXPECT_EQ(bySize[17], "1      \t0");
+}
+
+TEST_F(CliTest, JsonHoldsTypedValues) {
+  Result r = Vantor("list " + set->path() + " --json");
+  ASSERT_EQ(r.status, 0);
+  nlohmann::json rows = nlohmann::json::parse(r.out);
+  ASSERT_EQ(rows.size(), 18u);
+  EXPECT_EQ(rows[0]["kind"], "tagged");
+  EXPECT_EQ(rows[0]["metafile"], 3);
+  EXPECT_EQ(rows[0]["offset"], 13);
+  EXPECT_EQ(rows[0]["wavSize"], 600);
+  EXPECT_EQ(rows[0]["tags"][0]["tagName"], "+Ambient");
+  EXPECT_EQ(rows[0]["tags"][0]["subTagName"], "Calm");
+  EXPECT_EQ(rows[7]["missing"], true);
+  EXPECT_TRUE(rows[7]["offset"].is_null());
+  EXPECT_EQ(rows[7]["subtitles"][0], "Lost\tline");
+  EXPECT_EQ(rows[8]["kind"], "mission");
+  EXPECT_EQ(rows[8]["flags"], 0x0A);
+  EXPECT_EQ(rows[8]["id"], "m01_guard_halt_male");
+}
+
+TEST_F(CliTest, TagsInfoAndMeta) {
+  EXPECT_EQ(Vantor("tags " + set->path()).out, "Ambient\n  Calm\n  Storm\nWeapons\nVoice\n  Guard\n  Merchant\n  Caf\xC3\xA9\n");
+  nlohmann::json info = nlohmann::json::parse(Vantor("info --json " + set->path()).out);
+  EXPECT_EQ(info["tags"], 3);
+  EXPECT_EQ(info["taggedSounds"], 5);
+  EXPECT_EQ(info["missionSounds"], 6);
+  EXPECT_EQ(info["soundInfoRecords"], 4);
+  EXPECT_EQ(info["soundFiles"]["missing"], 2);
+  EXPECT_EQ(info["storedBytes"], 1300);
+  EXPECT_EQ(info["complete"], true);
+
+  Result meta = Vantor("meta " + set->path() + " 1 --sort 2");  // row 1 by file name: the "none" file
+  ASSERT_EQ(meta.status, 0) << meta.err;
+  std::vector<std::string> lines = meta.lines();
+  ASSERT_GE(lines.size(), 12u);
+  EXPECT_EQ(lines[0], "Sounds");
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2], "sword_clash.wav\tD3: 0x0000000D\t300\t");
+  EXPECT_EQ(lines[3], "\t\t0\t");
+  auto at = std::find(lines.begin(), lines.end(), "Unknown Data");
+  ASSERT_NE(at, lines.end());
+  EXPECT_EQ(*(at + 2), "0000 | 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ");
+  EXPECT_EQ(*(at + 4), "0020 | 00 00 00 00 00 00 00 00 00 00 00 00 00 ");
+  EXPECT_EQ(*(at + 5), "bytes 1-4 = 0");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "References"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "File References"), lines.end());
+}
+
+TEST_F(CliTest, ExitStatusesAndMessages) {
+  Result r = Vantor("list /nonexistent/set");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("/nonexistent/set"), std::string::npos);
+  EXPECT_EQ(Vantor("list " + set->path() + " --show zz").status, 2);
+  EXPECT_EQ(Vantor("list " + set->path() + " --sort 12").status, 2);
+  EXPECT_EQ(Vantor("meta " + set->path() + " 99").status, 2);
+  EXPECT_EQ(Vantor("frobnicate").status, 2);
+  EXPECT_EQ(Vantor("list --help").status, 0);
+
+  // A cut hard-drive metafile: exit 3, diagnostics on stderr, what was read still listed.
+  TempDir cut;
+  for (const auto& e : std::filesystem::directory_iterator(set->path()))
+    std::filesystem::copy_file(e.path(), cut.file(e.path().filename().string()));
+  std::string hd = cut.file("SchemaMetafile_Harddrive.csc");
+  std::filesystem::resize_file(hd, 110);  // inside the tagged sound table
+  r = Vantor("list " + cut.path());
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "CArchiver exception!\nErrorCode = 0x0006, Message = \"<none>\"\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Vantor("tags " + cut.path()).out, "Ambient\n  Calm\n  Storm\nWeapons\nVoice\n  Guard\n  Merchant\n  Caf\xC3\xA9\n");
+}
+
+}  // namespace
