@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
+#include "catalogue/MetafileLocator.h"
 #include "platform/TextCodec.h"
 #include "views/SoundListColumns.h"
 
@@ -39,7 +40,9 @@ void AddListOptions(CLI::App* command, ListOptions& o, bool withColumns) {
   if (withColumns) command->add_flag("--json", o.json, "print typed values as JSON");
 }
 
-int LoadSet(const std::string& dir, LoadedSet& set) {
+int LoadSet(const std::string& given, LoadedSet& set) {
+  std::string dir = given;
+  if (dir.empty() && !LocateMetafiles(dir)) return UsageError("Vantor has no valid path to Quarn sound files");
   struct stat st;
   if (dir.empty() || stat(dir.c_str(), &st) != 0) return UsageError("no such directory or file: " + dir);
   std::string path = dir;

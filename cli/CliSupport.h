@@ -32,7 +32,11 @@ struct LoadedSet {
   bool complete = false;
 };
 
-// Loads the set in `dir` (a directory or a file in it). Returns EXIT_OK, EXIT_LOAD_ERROR after a
+inline constexpr const char kDirHelp[] =
+    "the metafile directory, or any file in it; without it, the stored setting or the game's installation";
+
+// Loads the set in `dir` (a directory or a file in it; empty: located as start-up does, without
+// the dialog). Returns EXIT_OK, EXIT_LOAD_ERROR after a
 // metafile error (the catalogue keeps what was read; the two diagnostic lines go to stderr) or
 // EXIT_USAGE when `dir` does not exist.
 int LoadSet(const std::string& dir, LoadedSet& set);

@@ -41,7 +41,7 @@ class InfoCommand : public Command {
  public:
   explicit InfoCommand(CLI::App& parent) {
     app = parent.add_subcommand("info", "count what a set holds");
-    app->add_option("DIR", dir, "the metafile directory, or any file in it")->required();
+    app->add_option("DIR", dir, kDirHelp);
     app->add_flag("--json", json, "print the counts as JSON");
   }
 

@@ -53,7 +53,7 @@ class ListCommand : public Command {
  public:
   explicit ListCommand(CLI::App& parent) {
     app = parent.add_subcommand("list", "list the sound files of a set, one row per line, cells separated by TAB");
-    app->add_option("DIR", dir, "the metafile directory, or any file in it")->required();
+    app->add_option("DIR", dir, kDirHelp);
     AddListOptions(app, options);
   }
 

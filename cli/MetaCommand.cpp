@@ -21,12 +21,18 @@ class MetaCommand : public Command {
  public:
   explicit MetaCommand(CLI::App& parent) {
     app = parent.add_subcommand("meta", "print the four pages of the Meta Sound dialog for one row of `vantor list`");
-    app->add_option("DIR", dir, "the metafile directory, or any file in it")->required();
-    app->add_option("ROW", row, "1-based row of `vantor list` with the same options")->required();
+    app->add_option("args", args, std::string("[DIR] ROW: ") + kDirHelp +
+                                      "; ROW, the 1-based row of `vantor list` with the same options")
+        ->expected(1, 2)
+        ->required();
     AddListOptions(app, options, false);
   }
 
   int Run() override {
+    std::string dir = args.size() == 2 ? args[0] : std::string();
+    char* end = nullptr;
+    long row = strtol(args.back().c_str(), &end, 10);
+    if (*end != 0 || args.back().empty()) return UsageError("ROW must be a row number: " + args.back());
     LoadedSet set;
     int status = LoadSet(dir, set);
     if (status == EXIT_USAGE) return status;
@@ -60,8 +66,7 @@ class MetaCommand : public Command {
     return status;
   }
 
-  std::string dir;
-  long row = 0;
+  std::vector<std::string> args;
   ListOptions options;
 };
 

@@ -8,7 +8,7 @@ class TagsCommand : public Command {
  public:
   explicit TagsCommand(CLI::App& parent) {
     app = parent.add_subcommand("tags", "print the tag tree: each tag, then its sub-tags indented by two blanks");
-    app->add_option("DIR", dir, "the metafile directory, or any file in it")->required();
+    app->add_option("DIR", dir, kDirHelp);
   }
 
   int Run() override {

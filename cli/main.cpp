@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   commands.push_back(MakeTagsCommand(app));
   commands.push_back(MakeInfoCommand(app));
   commands.push_back(MakeMetaCommand(app));
+  commands.push_back(MakeLocateCommand(app));
 
   try {
     app.parse(argc, argv);

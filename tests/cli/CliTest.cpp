@@ -151,4 +151,22 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   EXPECT_EQ(Vantor("tags " + cut.path()).out, "Ambient\n  Calm\n  Storm\nWeapons\nVoice\n  Guard\n  Merchant\n  Caf\xC3\xA9\n");
 }
 
+TEST_F(CliTest, LocatesTheSetWithoutDir) {
+  TempDir home;
+  std::string env = "env -u WINEPREFIX -u XDG_CONFIG_HOME HOME=" + home.path() + " ";
+  Result none = Exec(env + VANTOR_BIN + " info");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_NE(none.err.find("Vantor has no valid path to Quarn sound files"), std::string::npos);
+  EXPECT_EQ(Exec(env + VANTOR_BIN + " locate --set " + home.path()).status, 2);  // not a set: nothing stored
+  EXPECT_FALSE(std::filesystem::exists(home.file(".config/quarn-vantor")));
+
+  Result stored = Exec(env + VANTOR_BIN + " locate --set " + set->file("SchemaMetafile_DVD1.csc"));
+  ASSERT_EQ(stored.status, 0) << stored.err;
+  Result where = Exec(env + VANTOR_BIN + " locate");
+  EXPECT_EQ(where.lines()[0], set->dir());
+  EXPECT_NE(where.out.find("stored setting"), std::string::npos);
+  EXPECT_EQ(Exec(env + VANTOR_BIN + " list").out, Vantor("list " + set->path()).out);
+  EXPECT_EQ(Exec(env + VANTOR_BIN + " meta 2").out, Vantor("meta " + set->path() + " 2").out);
+}
+
 }  // namespace
