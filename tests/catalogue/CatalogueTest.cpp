@@ -3,27 +3,11 @@
 #include <map>
 
 #include "catalogue/SoundCatalogue.h"
+#include "tests/support/CatalogueProbes.h"
 #include "tests/support/TempDir.h"
 #include "tools/SetGenerator.h"
 
 namespace {
-
-struct RecordingSink : IProgressSink {
-  void SetStage(int32_t lo, int32_t hi, const char* text) override {
-    calls.push_back("SetStage(" + std::to_string(lo) + "," + std::to_string(hi) + "," + (text ? text : "") + ")");
-  }
-  void Step(int32_t delta) override { calls.push_back("Step(" + std::to_string(delta) + ")"); }
-  std::vector<std::string> calls;
-};
-
-class CountingCatalogue : public CSoundCatalogue {
- public:
-  FILE* OpenMetafile(int32_t n) override {
-    ++opens[n];
-    return CSoundCatalogue::OpenMetafile(n);
-  }
-  std::map<int, int> opens;
-};
 
 // Runs Load with the diagnostics captured.
 std::string LoadCapturing(CSoundCatalogue& c, const std::string& path, bool& result, IProgressSink* sink = nullptr) {

@@ -2,19 +2,10 @@
 
 #include "metafile/Archiver.h"
 #include "metafile/SMRecord.h"
+#include "tests/support/CatalogueProbes.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-int CodeOf(const std::function<void()>& f, const char** message = nullptr) {
-  try {
-    f();
-  } catch (const CArchiver::xArchiver& e) {
-    if (message) *message = e.message;
-    return e.code;
-  }
-  return 0;
-}
 
 class ArchiverTest : public ::testing::Test {
  protected:

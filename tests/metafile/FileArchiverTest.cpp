@@ -3,6 +3,7 @@
 #include <map>
 
 #include "metafile/SMFileArchiver.h"
+#include "tests/support/CatalogueProbes.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -18,16 +19,6 @@ class FakeSet : public CSMMetafileProvider {
   TempDir dir;
   std::map<int, int> opens;
 };
-
-int CodeOf(const std::function<void()>& f, const char** message = nullptr) {
-  try {
-    f();
-  } catch (const CArchiver::xArchiver& e) {
-    if (message) *message = e.message;
-    return e.code;
-  }
-  return 0;
-}
 
 CSMOffset At(int file, int offset) {
   CSMOffset o;
