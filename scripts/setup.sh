@@ -9,6 +9,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   libvorbis-dev libsdl2-dev qt6-base-dev
   ffmpeg sox espeak-ng
+  time
 )
 
 missing=()

@@ -18,13 +18,13 @@ const char* const kPhrases[] = {"Halt! Who goes there?",
                                 "Pr\xEAt \xE0 partir, capitaine.",
                                 "Gr\xFC\xDF Gott, Wanderer.",
                                 "Die T\xFCr ist verschlossen.",
-                                "\xBFD\xF3nde est\xE1 el se\xF1or?",
-                                "Ma\xF1ana llegar\xE1 la tormenta.",
+                                "\xBF" "D\xF3nde est\xE1 el se\xF1or?",
+                                "Ma\xF1" "ana llegar\xE1 la tormenta.",
                                 "Perch\xE9 non rispondi?",
                                 "L'\xF2ra \xE8 giunta.",
                                 "We ride at first light.",
                                 "Bring the horses to the stable.",
-                                "No\xEBl approche, \xE9coutez les cloches."};
+                                "No\xEBl approche, \xE9" "coutez les cloches."};
 
 std::string Subtitle(std::mt19937& rng) {
   size_t target = 20 + rng() % 101;  // 20 to 120 characters

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "metafile/MissionSounds.h"
 #include "metafile/SoundInfo.h"
@@ -118,11 +119,80 @@ int CompareItems(const SoundListItem* a, const SoundListItem* b) {
 
 int CompareItemsReversed(const SoundListItem* a, const SoundListItem* b) { return CompareItems(b, a); }
 
+namespace {
+
+// A row with its primary key taken out, so that most comparisons touch neither the row nor its
+// file. The comparison gives the sign CompareItems gives, hence std::sort the same order.
+struct KeyedItem {
+  uint32_t group;       // rows of a lower group come first
+  uint64_t value;       // number, or the first 8 bytes of the text, big-endian, zero-padded
+  const char* text;     // the text of a text key; null for a number
+  SoundListItem* item;
+};
+
+uint64_t TextPrefix(const char* s) {
+  uint64_t v = 0;
+  for (int i = 0; i < 8; ++i) {
+    v <<= 8;
+    if (*s) v |= static_cast<unsigned char>(*s++);
+  }
+  return v;
+}
+
+int CompareKeys(const KeyedItem& a, const KeyedItem& b) {
+  if (a.group != b.group) return a.group < b.group ? -1 : 1;
+  if (a.value != b.value) return a.value < b.value ? -1 : 1;
+  int r = 0;
+  // Equal prefixes: the texts differ only after 8 bytes, unless a prefix ended them.
+  if (a.text && b.text && (a.value & 0xFF) != 0) r = CompareText(a.text + 8, b.text + 8);
+  for (int i = 0; r == 0 && i < kMaxChain && g_pfnChain[i]; ++i) r = g_pfnChain[i](a.item, b.item);
+  return r;
+}
+
+// Takes out the primary key of a row; false when the kind or the row has no such key.
+bool MakeKey(ColumnKind kind, SoundListItem* item, KeyedItem& k) {
+  k = {0, 0, nullptr, item};
+  const CSMSoundFile* f = item->pFile;
+  if (kind == COL_ID) {
+    if (item->kind == ITEM_TAGGED) return true;
+    if (item->kind != ITEM_MISSION) return false;
+    k.group = 1;
+    k.text = static_cast<const CSMMissionSound*>(item->pRecord)->m_name.GetText();
+  } else if (!f) {
+    return false;
+  } else if (kind == COL_FILENAME) {
+    k.text = FilenameKey(f);
+  } else if (kind == COL_LOCATION) {
+    k.value = f->m_data.m_nValue == CSMOffset::kInvalid ? 0 : uint64_t{f->m_data.m_nValue} + 1;
+  } else if (kind == COL_SIZE) {
+    k.value = f->GetSize();
+  } else if (kind >= COL_SUBTITLE && kind <= COL_SUBTITLE_SPANISH) {
+    k.text = f->m_subtitles[kind - COL_SUBTITLE].GetText();
+  } else {
+    return false;
+  }
+  if (k.text) k.value = TextPrefix(k.text);
+  return true;
+}
+
+}  // namespace
+
 void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool descending) {
   SoundItemComparator compare = SelectComparator(kind, descending);
   if (!compare || count < 2) return;
-  std::sort(order, order + count,
-            [compare](const SoundListItem* a, const SoundListItem* b) { return compare(a, b) < 0; });
+  std::vector<KeyedItem> keyed(count);
+  bool keyedAll = true;
+  for (uint32_t i = 0; i < count && keyedAll; ++i) keyedAll = MakeKey(kind, order[i], keyed[i]);
+  if (!keyedAll) {
+    std::sort(order, order + count,
+              [compare](const SoundListItem* a, const SoundListItem* b) { return compare(a, b) < 0; });
+    return;
+  }
+  if (descending)
+    std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) { return CompareKeys(b, a) < 0; });
+  else
+    std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) { return CompareKeys(a, b) < 0; });
+  for (uint32_t i = 0; i < count; ++i) order[i] = keyed[i].item;
 }
 
 HeaderClickResult OnColumnClick(SoundListSortState& state, const ColumnKind* kinds, int32_t kindCount,
