@@ -1,5 +1,6 @@
 #include <nlohmann/json.hpp>
-#include <unordered_set>
+#include <algorithm>
+#include <vector>
 
 #include "catalogue/SoundCatalogue.h"
 #include "cli/CliSupport.h"
@@ -19,7 +20,7 @@ SetCounts Count(const CSoundCatalogue& c) {
   n.tagged = c.m_taggedSounds.GetCount();
   n.mission = c.m_missionSounds.GetCount();
   n.records = c.m_soundInfos.GetLoadedCount();
-  std::unordered_set<uint32_t> locations;
+  std::vector<std::pair<uint32_t, uint32_t>> locations;  // data address and size
   for (int64_t r = 0; r < n.records; ++r) {
     const CSMSoundInfo& info = c.m_soundInfos.m_pData[r];
     for (int32_t j = 0; j < info.m_nFileCount; ++j) {
@@ -31,9 +32,12 @@ SetCounts Count(const CSoundCatalogue& c) {
       }
       ++n.present;
       ++(f->IsOgg() ? n.ogg : n.wav);
-      if (locations.insert(f->m_data.m_nValue).second) n.storedBytes += f->GetSize();
+      locations.push_back({f->m_data.m_nValue, f->GetSize()});
     }
   }
+  std::sort(locations.begin(), locations.end());
+  for (size_t i = 0; i < locations.size(); ++i)
+    if (i == 0 || locations[i].first != locations[i - 1].first) n.storedBytes += locations[i].second;
   return n;
 }
 
