@@ -176,40 +176,6 @@ bool MakeKey(ColumnKind kind, SoundListItem* item, KeyedItem& k) {
   return true;
 }
 
-// Replaces text keys by their rank among the distinct texts: the texts, fewer than the rows
-// because rows share files, are compared once here, and the rows then sort on numbers.
-void RankTextKeys(std::vector<KeyedItem>& keyed) {
-  std::vector<const char*> texts;
-  texts.reserve(keyed.size());
-  for (const KeyedItem& k : keyed)
-    if (k.text) texts.push_back(k.text);
-  if (texts.empty()) return;
-  std::sort(texts.begin(), texts.end());
-  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
-
-  std::vector<std::pair<uint64_t, const char*>> byText(texts.size());
-  for (size_t i = 0; i < texts.size(); ++i) byText[i] = {TextPrefix(texts[i]), texts[i]};
-  std::sort(byText.begin(), byText.end(), [](const auto& a, const auto& b) {
-    if (a.first != b.first) return a.first < b.first;
-    return (a.first & 0xFF) != 0 && CompareText(a.second + 8, b.second + 8) < 0;
-  });
-  std::vector<std::pair<const char*, uint64_t>> rankOf(byText.size());
-  uint64_t rank = 0;
-  for (size_t i = 0; i < byText.size(); ++i) {
-    if (i > 0 && (byText[i].first != byText[i - 1].first ||
-                  ((byText[i].first & 0xFF) != 0 && CompareText(byText[i].second + 8, byText[i - 1].second + 8) != 0)))
-      ++rank;
-    rankOf[i] = {byText[i].second, rank};
-  }
-  std::sort(rankOf.begin(), rankOf.end());
-  for (KeyedItem& k : keyed) {
-    if (!k.text) continue;
-    auto at = std::lower_bound(rankOf.begin(), rankOf.end(), std::make_pair(k.text, uint64_t{0}));
-    k.value = at->second;
-    k.text = nullptr;
-  }
-}
-
 }  // namespace
 
 void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool descending) {
@@ -223,7 +189,6 @@ void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool desc
               [compare](const SoundListItem* a, const SoundListItem* b) { return compare(a, b) < 0; });
     return;
   }
-  RankTextKeys(keyed);
   if (descending)
     std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) { return CompareKeys(b, a) < 0; });
   else
