@@ -123,36 +123,94 @@ int CompareItemsReversed(const SoundListItem* a, const SoundListItem* b) { retur
 namespace {
 
 // A row with its primary key taken out, so that most comparisons touch neither the row nor its
-// file. The comparison gives the sign CompareItems gives, hence std::sort the same order.
+// file. Text keys are compared eight bytes at a time (most significant digit first): a run of rows
+// whose texts agree so far reads its next eight bytes once per row, not once per comparison.
+// Every step orders as CompareItems does, so the result is an order CompareItems accepts.
 struct KeyedItem {
-  uint32_t group;       // rows of a lower group come first
-  uint64_t value;       // number, or the first 8 bytes of the text, big-endian, zero-padded
-  const char* text;     // the text of a text key; null for a number
+  uint32_t group;     // rows of a lower group come first
+  uint64_t value;     // a number, or eight bytes of the text from `depth` on, big-endian, zero-padded
+  const char* text;   // the text of a text key; null for a number
+  const char* text2;  // the file name, when it is the first tie-break (CompareFilename); else null
   SoundListItem* item;
 };
 
-uint64_t TextPrefix(const char* s) {
+// Eight bytes of a text, big-endian and zero-padded; `ended` tells whether the text ends within them.
+uint64_t TextChunk(const char* s, bool& ended) {
   uint64_t v = 0;
+  ended = false;
   for (int i = 0; i < 8; ++i) {
     v <<= 8;
-    if (*s) v |= static_cast<unsigned char>(*s++);
+    if (!ended && *s)
+      v |= static_cast<unsigned char>(*s++);
+    else
+      ended = true;
   }
   return v;
 }
 
-int CompareKeys(const KeyedItem& a, const KeyedItem& b) {
-  if (a.group != b.group) return a.group < b.group ? -1 : 1;
-  if (a.value != b.value) return a.value < b.value ? -1 : 1;
+template <int First>
+int CompareChainFrom(const SoundListItem* a, const SoundListItem* b) {
   int r = 0;
-  // Equal prefixes: the texts differ only after 8 bytes, unless a prefix ended them.
-  if (a.text && b.text && (a.value & 0xFF) != 0) r = CompareText(a.text + 8, b.text + 8);
-  for (int i = 0; r == 0 && i < kMaxChain && g_pfnChain[i]; ++i) r = g_pfnChain[i](a.item, b.item);
+  for (int i = First; r == 0 && i < kMaxChain && g_pfnChain[i]; ++i) r = g_pfnChain[i](a, b);
   return r;
+}
+
+// Sorts rows whose keys agree before `depth`, most significant eight bytes first, and hands
+// each run of equal keys on to `tie`. `descending` reverses every comparison.
+template <class Tie>
+void SortByChunks(KeyedItem* begin, KeyedItem* end, size_t depth, bool descending, Tie tie) {
+  if (end - begin < 2) return;
+  bool ended;
+  for (KeyedItem* k = begin; k < end; ++k)
+    if (k->text) k->value = TextChunk(k->text + depth, ended);
+  std::sort(begin, end, [descending](const KeyedItem& a, const KeyedItem& b) {
+    if (a.group != b.group) return descending ? a.group > b.group : a.group < b.group;
+    return descending ? a.value > b.value : a.value < b.value;
+  });
+  for (KeyedItem* run = begin; run < end;) {
+    KeyedItem* next = run + 1;
+    while (next < end && next->group == run->group && next->value == run->value) ++next;
+    ended = true;
+    if (run->text) TextChunk(run->text + depth, ended);
+    if (next - run > 1) {
+      if (!ended)
+        SortByChunks(run, next, depth + 8, descending, tie);
+      else
+        tie(run, next);
+    }
+    run = next;
+  }
+}
+
+template <int First>
+void SortByChain(KeyedItem* begin, KeyedItem* end, bool descending) {
+  if (descending)
+    std::sort(begin, end, [](const KeyedItem& a, const KeyedItem& b) { return CompareChainFrom<First>(b.item, a.item) < 0; });
+  else
+    std::sort(begin, end, [](const KeyedItem& a, const KeyedItem& b) { return CompareChainFrom<First>(a.item, b.item) < 0; });
+}
+
+// Rows whose primary keys are equal: by file name (text2) when that is the first tie-break, then
+// by the rest of the chain.
+void SortTies(KeyedItem* begin, KeyedItem* end, bool descending) {
+  if (!begin->text2) return SortByChain<0>(begin, end, descending);
+  for (KeyedItem* k = begin; k < end; ++k) {
+    k->group = 0;
+    k->text = k->text2;
+  }
+  SortByChunks(begin, end, 0, descending,
+               [descending](KeyedItem* b, KeyedItem* e) { SortByChain<1>(b, e, descending); });
 }
 
 // Takes out the primary key of a row; false when the kind or the row has no such key.
 bool MakeKey(ColumnKind kind, SoundListItem* item, KeyedItem& k) {
-  k = {0, 0, nullptr, item};
+  k = {0, 0, nullptr, nullptr, item};
+  // Every kind but the file name's own sorts ties by file name first: a row without a file
+  // cannot take part in that.
+  if (kind != COL_FILENAME) {
+    if (!item->pFile) return false;
+    k.text2 = FilenameKey(item->pFile);
+  }
   const CSMSoundFile* f = item->pFile;
   if (kind == COL_ID) {
     if (item->kind == ITEM_TAGGED) return true;
@@ -172,7 +230,6 @@ bool MakeKey(ColumnKind kind, SoundListItem* item, KeyedItem& k) {
   } else {
     return false;
   }
-  if (k.text) k.value = TextPrefix(k.text);
   return true;
 }
 
@@ -189,10 +246,8 @@ void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool desc
               [compare](const SoundListItem* a, const SoundListItem* b) { return compare(a, b) < 0; });
     return;
   }
-  if (descending)
-    std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) { return CompareKeys(b, a) < 0; });
-  else
-    std::sort(keyed.begin(), keyed.end(), [](const KeyedItem& a, const KeyedItem& b) { return CompareKeys(a, b) < 0; });
+  SortByChunks(keyed.data(), keyed.data() + count, 0, descending,
+               [descending](KeyedItem* b, KeyedItem* e) { SortTies(b, e, descending); });
   for (uint32_t i = 0; i < count; ++i) order[i] = keyed[i].item;
 }
 

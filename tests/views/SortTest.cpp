@@ -20,6 +20,29 @@ TEST_F(SortTest, EveryKindOrdersByItsChain) {
   EXPECT_EQ(SelectComparator(COL_NUMBER, false), nullptr);
 }
 
+// A generated set: long shared subtitle prefixes, shared records, missing files.
+TEST(SortLargeTest, EveryKindOrdersByItsChain) {
+  TempDir dir;
+  MetafileSetWriter w;
+  MakeBenchSet(w, 400, 3);
+  ASSERT_TRUE(w.Write(dir.path()));
+  CSoundCatalogue c;
+  ASSERT_TRUE(c.Load(dir.dir().c_str(), nullptr, nullptr));
+  CSoundListModel& m = c.m_listModel;
+  m.Rebuild();
+  ASSERT_GT(m.nCount, 1000u);
+  for (int kind = COL_ID; kind < COL_KIND_COUNT; ++kind) {
+    for (bool descending : {false, true}) {
+      m.SetSort(static_cast<ColumnKind>(kind), descending);
+      m.Sort();
+      SoundItemComparator compare = SelectComparator(static_cast<ColumnKind>(kind), descending);
+      uint32_t bad = 0;
+      for (uint32_t r = 1; r < m.nCount; ++r) bad += compare(m.ItemAt(r - 1), m.ItemAt(r)) > 0;
+      EXPECT_EQ(bad, 0u) << "kind " << kind << (descending ? " descending" : "");
+    }
+  }
+}
+
 TEST_F(SortTest, IdPutsTaggedFirstThenMissionsByName) {
   model().Rebuild();
   model().SetSort(COL_ID, false);
