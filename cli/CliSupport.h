@@ -27,7 +27,13 @@ struct ListOptions {
 void AddListOptions(CLI::App* command, ListOptions& options, bool withColumns = true);
 
 // A metafile set loaded through the catalogue.
+// The process ends right after its command (see main), so the catalogue is left to the system,
+// which reclaims it at once, instead of being freed record by record.
 struct LoadedSet {
+  LoadedSet() = default;
+  LoadedSet(const LoadedSet&) = delete;
+  LoadedSet& operator=(const LoadedSet&) = delete;
+  ~LoadedSet() { (void)catalogue.release(); }
   std::unique_ptr<CSoundCatalogue> catalogue = std::make_unique<CSoundCatalogue>();
   bool complete = false;
 };

@@ -1,5 +1,6 @@
 // vantor: the command-line companion of Quarn Vantor.
 #include <cstdio>
+#include <unistd.h>
 #include <vector>
 
 #include "cli/CliSupport.h"
@@ -26,7 +27,13 @@ int main(int argc, char** argv) {
     app.exit(e);
     return EXIT_USAGE;
   }
-  for (auto& c : commands)
-    if (c->app->parsed()) return c->Run();
+  for (auto& c : commands) {
+    if (!c->app->parsed()) continue;
+    int status = c->Run();
+    // Ends without running destructors: the loaded catalogue is left to the system.
+    fflush(stdout);
+    fflush(stderr);
+    _exit(status);
+  }
   return EXIT_USAGE;
 }
