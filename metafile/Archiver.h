@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+class CSMTextPool;
+
 class CArchiver {
  public:
   // The one error record of the metafile layer.
@@ -45,10 +47,15 @@ class CArchiver {
 
   [[noreturn]] static void Throw(int32_t code, const char* message = nullptr);
 
+  // Where the strings loaded through this archiver keep their texts; null: each on the heap.
+  void SetTextPool(CSMTextPool* pool) { m_pTextPool = pool; }
+  CSMTextPool* GetTextPool() const { return m_pTextPool; }
+
  protected:
   FILE* m_pFile = nullptr;
   int32_t m_nMode = MODE_CLOSED;
 
  private:
   int64_t m_nFileSize = -1;  // size of the attached regular file, -1 when unknown
+  CSMTextPool* m_pTextPool = nullptr;
 };

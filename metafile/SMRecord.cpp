@@ -1,5 +1,7 @@
 #include "metafile/SMRecord.h"
 
+#include "metafile/SMTextPool.h"
+
 bool CSMOffset::Set(int32_t file, int32_t offset) {
   if (file >= 0 && file <= 7 && offset >= 0 && static_cast<uint32_t>(offset) <= kOffsetMask) {
     m_nValue = (static_cast<uint32_t>(file) << 29) | static_cast<uint32_t>(offset);
@@ -26,8 +28,14 @@ void CSMString::Serialize(CArchiver& ar) {
     m_nLength = length;
     if (length != 0) {
       ar.RequireBytes(length);
-      // Zeroed, so that a text cut short by a failing read is still terminated.
-      m_pszText = new char[static_cast<size_t>(length) + 1]();
+      size_t size = static_cast<size_t>(length) + 1;
+      if (CSMTextPool* pool = ar.GetTextPool()) {
+        m_pszText = pool->Allocate(size);
+        m_bPooled = true;
+        m_pszText[length] = 0;  // pool memory starts zeroed, so a cut text is terminated too
+      } else {
+        m_pszText = new char[size]();  // zeroed, so that a text cut short is still terminated
+      }
       ar.Read(m_pszText, length);
     }
   } else if (ar.IsStoring()) {

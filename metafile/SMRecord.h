@@ -42,17 +42,21 @@ class CSMString : public CSMSerializable {
   CSMString() = default;
   CSMString(const CSMString&) = delete;
   CSMString& operator=(const CSMString&) = delete;
-  ~CSMString() override { delete[] m_pszText; }
+  ~CSMString() override {
+    if (!m_bPooled) delete[] m_pszText;
+  }
 
   void Serialize(CArchiver& ar) override;
   const char* GetText() const { return m_pszText ? m_pszText : ""; }
   void Free() {
-    delete[] m_pszText;
+    if (!m_bPooled) delete[] m_pszText;
     m_pszText = nullptr;
+    m_bPooled = false;
     m_nLength = 0;
   }
 
   uint32_t m_nLength = 0;
+  bool m_bPooled = false;  // the text belongs to the archiver's text pool, not to this string
   char* m_pszText = nullptr;
 };
 

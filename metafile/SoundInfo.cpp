@@ -59,6 +59,7 @@ void CSMSoundInfoTable::Build(CSoundCatalogue& catalogue) {
   if (m_nCount == 0) return;
 
   CSMFileArchiver ar;
+  ar.SetTextPool(&catalogue.m_textPool);
   ar.Open(&catalogue, 2, CArchiver::MODE_LOAD);
 
   struct WorkEntry {

@@ -29,8 +29,12 @@ TEST_F(ModelTest, ShowSwitches) {
     EXPECT_EQ(model().nCount, c.rows) << std::hex << c.cleared;
     for (uint32_t r = 0; r < model().nCount; ++r) {
       const SoundListItem* item = model().ItemAt(r);
-      if (c.cleared & SHOW_TAGGED) EXPECT_NE(item->kind, ITEM_TAGGED);
-      if (c.cleared & SHOW_MISSING) EXPECT_FALSE(item->pFile->IsMissing());
+      if (c.cleared & SHOW_TAGGED) {
+        EXPECT_NE(item->kind, ITEM_TAGGED);
+      }
+      if (c.cleared & SHOW_MISSING) {
+        EXPECT_FALSE(item->pFile->IsMissing());
+      }
     }
   }
   model().SetShowFlags(0, 0xFFFF);
