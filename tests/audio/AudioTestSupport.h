@@ -1,0 +1,138 @@
+// Shared pieces of the audio tests: formats, WAVE bytes, streams, a recording wave
+// output backend, and draining a chain.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "audio/SoundSource.h"
+#include "codec/AcmDriverRegistration.h"
+#include "codec/XboxAdpcm.h"
+
+using Bytes = std::vector<uint8_t>;
+using Samples = std::vector<int16_t>;
+
+inline WAVEFORMATEX Pcm(WORD ch, DWORD rate, WORD bits = 16) {
+  const WORD align = WORD(ch * bits / 8);
+  return {WAVE_FORMAT_PCM, ch, rate, rate * align, align, bits, 0};
+}
+inline Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+inline Bytes Le(uint32_t v, int n) {
+  Bytes b;
+  for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> 8 * i));
+  return b;
+}
+inline Bytes Id(const char* s) { return Bytes(s, s + 4); }
+inline Bytes Chunk(const char* id, const Bytes& body) {  // with its pad byte
+  Bytes c = Cat({Id(id), Le(uint32_t(body.size()), 4), body});
+  if (body.size() % 2) c.push_back(0);
+  return c;
+}
+inline Bytes Fmt(WORD tag, WORD ch, DWORD rate, WORD align, WORD bits) {
+  return Cat({Le(tag, 2), Le(ch, 2), Le(rate, 4), Le(rate * align, 4), Le(align, 2), Le(bits, 2)});
+}
+inline Bytes Riff(const Bytes& chunks) {
+  return Cat({Id("RIFF"), Le(uint32_t(chunks.size() + 4), 4), Id("WAVE"), chunks});
+}
+inline Bytes PcmWave(const WAVEFORMATEX& f, const Bytes& data) {
+  const Bytes fmt = Fmt(1, f.nChannels, f.nSamplesPerSec, f.nBlockAlign, f.wBitsPerSample);
+  return Riff(Cat({Chunk("fmt ", fmt), Chunk("data", data)}));
+}
+// As the codec writes it: a 20-byte "fmt " chunk (cbSize 2), and chunks before "data".
+inline Bytes AdpcmWave(WORD ch, DWORD rate, const Bytes& data) {
+  const Bytes fmt = Cat({Fmt(WAVE_FORMAT_XBOX_ADPCM, ch, rate, WORD(36 * ch), 4), Le(2, 2), Le(64, 2)});
+  return Riff(Cat({Chunk("fmt ", fmt), Chunk("fact", Le(0, 4)), Chunk("LIST", Id("INFO")), Chunk("data", data)}));
+}
+
+inline Bytes AsBytes(const Samples& s) {
+  Bytes b(s.size() * 2);
+  std::memcpy(b.data(), s.data(), b.size());
+  return b;
+}
+inline Samples AsSamples(const Bytes& b) {
+  Samples s(b.size() / 2);
+  std::memcpy(s.data(), b.data(), s.size() * 2);
+  return s;
+}
+// A tone per channel (channel c at (c + 1) * hz), interleaved.
+inline Samples Tone(int frames, int ch, double rate, double hz) {
+  Samples s(size_t(frames) * ch);
+  for (size_t i = 0; i < s.size(); ++i)
+    s[i] = int16_t(12000 * std::sin(2 * M_PI * hz * double(i % ch + 1) * double(i / ch) / rate));
+  return s;
+}
+// Whole blocks of 64 samples per channel through the codec, one way or the other.
+inline Bytes AdpcmEncode(const Samples& pcm, int ch) {
+  Bytes out(pcm.size() / (64 * ch) * 36 * ch);
+  AdpcmStreamState st{};
+  for (size_t b = 0; b < out.size() / (36 * ch); ++b)
+    XboxAdpcmEncodeBlock(&pcm[b * 64 * ch], &out[b * 36 * ch], 64, ch, &st);
+  return out;
+}
+inline Samples AdpcmDecode(const Bytes& blocks, int ch) {
+  Samples out(blocks.size() / (36 * ch) * 64 * ch);
+  AdpcmStreamState st{};
+  for (size_t b = 0; b < out.size() / (64 * ch); ++b)
+    XboxAdpcmDecodeBlock(&blocks[b * 36 * ch], &out[b * 64 * ch], 64, ch, &st);
+  return out;
+}
+
+// A stdio stream holding the bytes, at their start.
+struct MemStream {
+  FILE* f = std::tmpfile();
+  explicit MemStream(const Bytes& b) {
+    if (!b.empty()) std::fwrite(b.data(), 1, b.size(), f);
+    std::rewind(f);
+  }
+  ~MemStream() { std::fclose(f); }
+};
+
+// The codec and the converter registered for each test.
+struct AcmTest : ::testing::Test {
+  void SetUp() override { ASSERT_TRUE(RegisterAcmDrivers()); }
+  void TearDown() override { RemoveAcmDrivers(); }
+};
+
+// Fills the target until a fill comes back empty; what the fills delivered.
+inline Bytes Drain(CSampleBuffer& target) {
+  Bytes out;
+  for (int i = 0; i < 100000; ++i) {
+    target.Fill();
+    if (target.m_nValid <= 0) return out;
+    out.insert(out.end(), target.m_pData, target.m_pData + target.m_nValid);
+  }
+  ADD_FAILURE() << "the chain never came back empty";
+  return out;
+}
+
+// Wave output that records the prepared headers and what is written.
+struct RecordingWaveOut {
+  static inline std::vector<LPWAVEHDR> prepared;
+  static inline std::vector<Bytes> written;
+  static inline MMRESULT result;
+  static MMRESULT Prepare(HWAVEOUT, LPWAVEHDR p, UINT cb) {
+    prepared.push_back(p);
+    return cb == sizeof(WAVEHDR) ? result : MMSYSERR_INVALPARAM;
+  }
+  static MMRESULT Unprepare(HWAVEOUT, LPWAVEHDR, UINT) { return result; }
+  static MMRESULT Write(HWAVEOUT, LPWAVEHDR p, UINT cb) {
+    written.emplace_back(p->lpData, p->lpData + p->dwBufferLength);
+    return cb == sizeof(WAVEHDR) ? result : MMSYSERR_INVALPARAM;
+  }
+  static constexpr WaveOutBackend kTable{Prepare, Unprepare, Write};
+  const WaveOutBackend* previous = SetWaveOutBackend(&kTable);
+  RecordingWaveOut() { prepared.clear(), written.clear(), result = MMSYSERR_NOERROR; }
+  ~RecordingWaveOut() { SetWaveOutBackend(previous); }
+  static Bytes Played() {
+    Bytes all;
+    for (const Bytes& b : written) all.insert(all.end(), b.begin(), b.end());
+    return all;
+  }
+};

@@ -1,0 +1,204 @@
+// WAVE sources: parsing, reading, the chains Connect builds, and whole sounds pulled
+// through them.
+#include "tests/audio/AudioTestSupport.h"
+
+namespace {
+
+const WAVEFORMATEX kStereo = Pcm(2, 44100);
+const Bytes kFmt = Fmt(1, 2, 44100, 4, 16);
+
+TEST(WaveFileSource, ParsesWhatItShouldAndRefusesTheRest) {
+  const Bytes d = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, adpcm(144, 0x5A);
+  const Bytes d10(d.begin(), d.begin() + 10);
+  struct {
+    const char* what;
+    Bytes file;
+    WORD tag, cbSize;
+    Bytes data;
+  } good[] = {
+      {"16-byte fmt", PcmWave(kStereo, d), 1, 0, d},
+      {"18-byte fmt", Riff(Cat({Chunk("fmt ", Cat({kFmt, Le(0, 2)})), Chunk("data", d)})), 1, 0, d},
+      {"xbox adpcm, chunks before data", AdpcmWave(2, 22050, adpcm), WAVE_FORMAT_XBOX_ADPCM, 2, adpcm},
+      {"odd chunks and pads", Riff(Cat({Chunk("fmt ", kFmt), Chunk("a   ", {1}), Chunk("b   ", {1, 2, 3}),
+                                        Chunk("data", d)})), 1, 0, d},
+      {"17-byte fmt", Riff(Cat({Chunk("fmt ", Cat({kFmt, {9}})), Chunk("data", d)})), 1, 0, d},
+      {"cbSize past its chunk", Riff(Cat({Chunk("fmt ", Cat({kFmt, Le(40, 2)})), Chunk("data", d)})), 1, 40, d},
+      {"data cut short", Riff(Cat({Chunk("fmt ", kFmt), Id("data"), Le(1000, 4), d10})), 1, 0,
+       Bytes(d10.begin(), d10.end() - 2)},
+  };
+  for (const auto& c : good) {
+    MemStream ms(c.file);
+    CWaveFileSource s;
+    ASSERT_TRUE(s.OpenStream(ms.f)) << c.what;
+    EXPECT_EQ(s.m_primary.m_wfx.wFormatTag, c.tag) << c.what;
+    EXPECT_EQ(s.m_primary.m_wfx.cbSize, c.cbSize) << c.what;
+    Bytes got(4096);
+    int n = 4096;
+    s.Read(got.data(), &n);
+    EXPECT_EQ(Bytes(got.begin(), got.begin() + n), c.data) << c.what;
+  }
+  const Bytes data = Chunk("data", Bytes(8, 1));
+  struct {
+    const char* what;
+    Bytes file;
+  } bad[] = {
+      {"empty", {}},
+      {"not RIFF", Cat({Id("RIFX"), Le(40, 4), Id("WAVE"), Chunk("fmt ", kFmt), data})},
+      {"not WAVE", Cat({Id("RIFF"), Le(40, 4), Id("AVI "), Chunk("fmt ", kFmt), data})},
+      {"fmt not first", Riff(Cat({Chunk("LIST", Id("INFO")), Chunk("fmt ", kFmt), data}))},
+      {"fmt too small", Riff(Cat({Chunk("fmt ", Bytes(kFmt.begin(), kFmt.begin() + 14)), data}))},
+      {"fmt cut short", Riff(Cat({Id("fmt "), Le(16, 4), Bytes(10, 1)}))},
+      {"no data chunk", Riff(Cat({Chunk("fmt ", kFmt), Chunk("LIST", Id("INFO"))}))},
+      {"chunk header cut short", Riff(Cat({Chunk("fmt ", kFmt), {'d', 'a', 't'}}))},
+      {"chunk past the end", Riff(Cat({Chunk("fmt ", kFmt), Id("LIST"), Le(1000, 4), Bytes(8, 0)}))},
+      {"block align 0", Riff(Cat({Chunk("fmt ", Fmt(1, 2, 44100, 0, 16)), data}))},
+  };
+  for (const auto& c : bad) {
+    MemStream ms(c.file);
+    CWaveFileSource s;
+    EXPECT_FALSE(s.OpenStream(ms.f)) << c.what;
+  }
+}
+
+TEST(WaveFileSource, ReadsWholeBlocksFromWhereTheStreamStands) {
+  Bytes blocks(100 * 36 + 10);  // 100 blocks and 10 bytes that make no block
+  for (size_t i = 0; i < blocks.size(); ++i) blocks[i] = uint8_t(i * 7);
+  const Bytes file = AdpcmWave(1, 44100, blocks);
+  MemStream ms(Cat({Bytes(5, 0xEE), file}));
+  std::fseek(ms.f, 5, SEEK_SET);
+  CWaveFileSource s;
+  ASSERT_TRUE(s.OpenStream(ms.f));
+  EXPECT_FALSE(s.OpenStream(ms.f));
+  Bytes buf(4096), got;
+  // Requests and deliveries: whole blocks, at most what remains.
+  for (auto [want, delivered] : {std::pair{2304, 2304}, {50, 36}, {2304, 1260}, {2304, 0}}) {
+    int n = want;
+    s.Read(buf.data(), &n);
+    EXPECT_EQ(n, delivered);
+    got.insert(got.end(), buf.begin(), buf.begin() + n);
+  }
+  EXPECT_EQ(got, Bytes(blocks.begin(), blocks.begin() + 3600));
+  EXPECT_TRUE(s.Close());
+  EXPECT_EQ(std::ftell(ms.f), long(5 + file.size() - 10));  // a handed-in stream stays open
+  int n = 10;
+  EXPECT_EQ(s.Read(buf.data(), &n), -1);
+  EXPECT_EQ(n, 0);
+}
+
+using SourceChain = AcmTest;
+
+TEST_F(SourceChain, ConnectWiresEveryCase) {
+  CSampleBuffer target;
+  target.SetFormat(&kStereo);
+  target.Allocate(16384);
+  const WAVEFORMATEX mono22 = Pcm(1, 22050);
+  for (int k = 0; k < 4; ++k) {
+    const Bytes file[] = {PcmWave(kStereo, Bytes(64, 0)), PcmWave(Pcm(1, 22050), Bytes(64, 0)),
+                          AdpcmWave(2, 44100, Bytes(72, 0)), AdpcmWave(1, 22050, Bytes(36, 0))};
+    MemStream ms(file[k]);
+    CWaveFileSource s;
+    ASSERT_TRUE(s.OpenStream(ms.f));
+    ASSERT_EQ(s.Attach(&target), 0);
+    CSampleBuffer *p = &s.m_primary, *mid = &s.m_intermediate;
+    CAcmConverter *first = &s.m_first, *second = &s.m_second;
+    const bool codec = k >= 2, convert = k % 2;  // copy, PCM conversion, codec, codec then conversion
+    EXPECT_EQ(s.m_pTarget, &target);
+    EXPECT_EQ(target.m_pSource, nullptr);
+    EXPECT_EQ(target.m_pUpstream, codec && convert ? mid : p) << k;
+    EXPECT_EQ(target.m_pConverter, convert ? second : codec ? first : nullptr) << k;
+    EXPECT_EQ(mid->m_pUpstream, codec && convert ? p : nullptr) << k;
+    EXPECT_EQ(mid->m_pConverter, codec && convert ? first : nullptr) << k;
+    EXPECT_EQ(p->m_pDownstream, codec && convert ? mid : &target) << k;
+    EXPECT_EQ(p->m_pSource, &s);
+    EXPECT_EQ(first->m_hadid, codec ? g_idXboxAdpcmDriver : nullptr) << k;
+    EXPECT_EQ(second->m_hadid, convert ? g_idPcmConverterDriver : nullptr) << k;
+    const int fill[] = {16384, 4096, 64 * 72, 32 * 36};  // native bytes for one fill of the next buffer
+    EXPECT_EQ(p->m_nCapacity, fill[k]);
+    EXPECT_EQ(std::memcmp(&mid->m_wfx, &mono22, sizeof mono22) == 0, codec && convert);
+  }
+  EXPECT_EQ(target.m_pUpstream, nullptr);  // a source that is gone leaves no link behind
+}
+
+TEST_F(SourceChain, ConnectRefusals) {
+  CSampleBuffer target;
+  target.SetFormat(&kStereo);
+  MemStream ms(PcmWave(kStereo, Bytes(64, 0)));
+  CWaveFileSource s;
+  ASSERT_TRUE(s.OpenStream(ms.f));
+  EXPECT_EQ(s.Attach(nullptr), SOURCE_BAD_TARGET);
+  EXPECT_EQ(s.Attach(&target), SOURCE_BAD_TARGET);  // no storage
+  target.Allocate(1024);
+  const Bytes adpcm = AdpcmWave(2, 22050, Bytes(72, 0));
+  struct {
+    Bytes file;
+    WAVEFORMATEX target;
+    int code;
+  } cases[] = {
+      {Riff(Cat({Chunk("fmt ", Fmt(1, 3, 44100, 6, 16)), Chunk("data", Bytes(6, 0))})), kStereo, SOURCE_BAD_CHANNELS},
+      {Riff(Cat({Chunk("fmt ", Fmt(1, 2, 44100, 3, 16)), Chunk("data", Bytes(6, 0))})), kStereo, SOURCE_CONVERTER},
+      {adpcm, Pcm(2, 44100, 8), SOURCE_FIRST_CONVERTER},  // the intermediate takes 8 bits, the codec gives 16
+      {adpcm, Pcm(2, 2000000), SOURCE_SECOND_CONVERTER},
+  };
+  for (const auto& c : cases) {
+    MemStream m(c.file);
+    CWaveFileSource v;
+    ASSERT_TRUE(v.OpenStream(m.f));
+    target.SetFormat(&c.target);
+    EXPECT_EQ(v.Attach(&target), c.code);
+    EXPECT_EQ(target.m_pUpstream, nullptr);  // nothing points into a half-built chain
+  }
+}
+
+// A whole sound pulled through a chain into 8192-byte fills of the given format.
+Bytes Decode(const Bytes& file, const WAVEFORMATEX& out) {
+  CSampleBuffer target;
+  target.SetFormat(&out);
+  target.Allocate(8192);
+  MemStream ms(file);
+  CWaveFileSource s;
+  EXPECT_TRUE(s.OpenStream(ms.f));
+  EXPECT_EQ(s.Attach(&target), 0);
+  return Drain(target);
+}
+
+TEST_F(SourceChain, PcmComesThroughCopiedOrConverted) {
+  const Samples tone = Tone(5000, 2, 44100, 440);
+  EXPECT_EQ(Decode(PcmWave(kStereo, AsBytes(tone)), kStereo), AsBytes(tone));
+
+  // Twice the frames, the filter's tail included, and still the same tone.
+  const int frames = 10007;
+  const Samples up = AsSamples(Decode(PcmWave(Pcm(1, 22050), AsBytes(Tone(frames, 1, 22050, 1000))), kStereo));
+  ASSERT_EQ(up.size(), size_t(4 * frames));
+  const Samples want = Tone(2 * frames, 1, 44100, 1000);
+  double worst = 0;
+  for (int i = 200; i < 2 * frames - 200; ++i)
+    worst = std::max({worst, std::fabs(up[2 * i] - want[i]), std::fabs(up[2 * i + 1] - want[i])});
+  EXPECT_LT(worst, 120.0);
+}
+
+TEST_F(SourceChain, XboxAdpcmDecodesThroughTheRing) {
+  RecordingWaveOut wo;
+  const Bytes blocks = AdpcmEncode(Tone(64 * 300, 2, 44100, 700), 2);
+  CWaveBufferRing ring;
+  ring.SetFormat(&kStereo);
+  ring.Create(8, 16384);
+  MemStream ms(AdpcmWave(2, 44100, blocks));
+  CWaveFileSource s;
+  ASSERT_TRUE(s.OpenStream(ms.f));
+  ASSERT_EQ(s.Attach(&ring), 0);
+  for (int i = 0; i < 20 && (ring.Fill(), ring.WriteCurrent(nullptr) == 0); ++i) {
+  }
+  EXPECT_EQ(wo.written.size(), 5u);  // 300 blocks of 256 bytes in slots of 16384
+  EXPECT_EQ(AsSamples(wo.Played()), AdpcmDecode(blocks, 2));
+  EXPECT_TRUE(s.Close());
+  EXPECT_EQ(ring.m_pConvHeaders, nullptr);
+}
+
+TEST_F(SourceChain, XboxAdpcmThenRateConversionEqualsTheTwoStepsApart) {
+  const Bytes blocks = AdpcmEncode(Tone(64 * 201, 1, 22050, 500), 1);
+  const Bytes both = Decode(AdpcmWave(1, 22050, blocks), kStereo);
+  EXPECT_EQ(both.size(), size_t(64 * 201 * 2 * 4));
+  EXPECT_EQ(both, Decode(PcmWave(Pcm(1, 22050), AsBytes(AdpcmDecode(blocks, 1))), kStereo));
+}
+
+}  // namespace
