@@ -5,13 +5,18 @@
 
 char* CSMTextPool::Allocate(size_t size) {
   if (size > m_nLeft) {
-    size_t blockSize = size > kBlockSize / 4 ? size : kBlockSize;
+    // Blocks grow with what the pool holds, from kFirstBlockSize up to kBlockSize, so that a
+    // small set stays small; a text larger than a quarter block gets a block of its own.
+    size_t blockSize = m_nHeld < kFirstBlockSize ? kFirstBlockSize : (m_nHeld < kBlockSize ? m_nHeld : kBlockSize);
+    bool own = size > blockSize / 4;
+    if (own) blockSize = size;
     void* block = mmap(nullptr, blockSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED) throw std::bad_alloc();
-    // Large pages where the system offers them: far fewer page faults while a set loads.
-    madvise(block, blockSize, MADV_HUGEPAGE);
+    // Large pages where the system offers them: far fewer page faults while a large set loads.
+    if (blockSize >= kBlockSize) madvise(block, blockSize, MADV_HUGEPAGE);
     m_blocks.push_back({static_cast<char*>(block), blockSize});
-    if (blockSize != kBlockSize) return static_cast<char*>(block);  // a large text gets a block of its own
+    m_nHeld += blockSize;
+    if (own) return static_cast<char*>(block);
     m_pNext = static_cast<char*>(block);
     m_nLeft = blockSize;
   }
@@ -24,6 +29,7 @@ char* CSMTextPool::Allocate(size_t size) {
 void CSMTextPool::Clear() {
   for (auto& [start, size] : m_blocks) munmap(start, size);
   m_blocks.clear();
+  m_nHeld = 0;
   m_pNext = nullptr;
   m_nLeft = 0;
 }

@@ -17,10 +17,12 @@ class CSMTextPool {
   // Frees every block; the texts handed out become invalid.
   void Clear();
 
+  static constexpr size_t kFirstBlockSize = 64 << 10;
   static constexpr size_t kBlockSize = 4 << 20;
 
  private:
   std::vector<std::pair<char*, size_t>> m_blocks;  // start and size of each block
+  size_t m_nHeld = 0;  // bytes in all blocks
   char* m_pNext = nullptr;
   size_t m_nLeft = 0;
 };

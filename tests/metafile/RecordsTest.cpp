@@ -2,6 +2,7 @@
 
 #include "metafile/MissionSounds.h"
 #include "metafile/SoundInfo.h"
+#include "metafile/SMTextPool.h"
 #include "metafile/SoundTags.h"
 #include "tests/support/TempDir.h"
 
@@ -135,6 +136,45 @@ TEST(SoundInfoTest, RecordLayout) {
   EXPECT_STREQ(f->m_subtitles[0].GetText(), "E");
   EXPECT_STREQ(f->m_subtitles[4].GetText(), "S");
   EXPECT_EQ(info.GetFile(2), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextPoolTest, PiecesDoNotOverlapAndStringsForgetPooledTexts) {
+  CSMTextPool pool;
+  std::vector<std::pair<char*, size_t>> pieces;
+  for (size_t i = 0; i < 3000; ++i) {
+    size_t size = (i * 37) % 700 + 1;
+    if (i == 1000) size = CSMTextPool::kBlockSize;  // a text of its own block
+    char* p = pool.Allocate(size);
+    memset(p, static_cast<int>(i & 0xFF), size);
+    pieces.push_back({p, size});
+  }
+  for (size_t i = 0; i < pieces.size(); ++i)
+    for (size_t j = 0; j < pieces[i].second; j += 97) ASSERT_EQ(static_cast<uint8_t>(pieces[i].first[j]), i & 0xFF) << i;
+
+  TempDir dir;
+  dir.Write("s", std::vector<uint8_t>{3, 0, 0, 0, 'a', 'b', 'c', 2, 0, 0, 0, 'x'});
+  FILE* f = fopen(dir.file("s").c_str(), "rb");
+  CArchiver ar;
+  ar.Open(f, 1);
+  ar.SetTextPool(&pool);
+  {
+    CSMString s, cut;
+    s.Serialize(ar);
+    EXPECT_TRUE(s.m_bPooled);
+    EXPECT_STREQ(s.GetText(), "abc");
+    try {
+      cut.Serialize(ar);
+    } catch (const CArchiver::xArchiver&) {
+    }
+    EXPECT_STREQ(cut.GetText(), "x");  // cut short, still terminated
+  }  // the strings leave their texts to the pool
+  ar.Close();
+  fclose(f);
+  pool.Clear();
 }
 
 }  // namespace
