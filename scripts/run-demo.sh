@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Sets up, builds, writes a sample metafile set under build/ and shows it with the command line.
+# Sets up, builds, writes the demo metafile set under build/ and shows it with the command line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh build
-set_dir=build/sample-set
+set_dir=build/demo-set
 rm -rf "$set_dir"
-./build/vantor-mkset --sample "$set_dir"
+./build/vantor-mkset --demo "$set_dir"
 echo "== vantor info $set_dir =="
 ./build/vantor info "$set_dir"
+echo
+echo "== vantor tags $set_dir =="
+./build/vantor tags "$set_dir"
 echo
 echo "== vantor list $set_dir =="
 ./build/vantor list "$set_dir"
 echo
-echo "== vantor tags $set_dir =="
-./build/vantor tags "$set_dir"
+echo "== the subtitles in French, Italian, German and Spanish (first mission sounds) =="
+{ ./build/vantor list "$set_dir" --show 17 --columns 2,6,7,8,9 || true; } | head -n 8
