@@ -20,7 +20,7 @@ SetCounts Count(const CSoundCatalogue& c) {
   n.tagged = c.m_taggedSounds.GetCount();
   n.mission = c.m_missionSounds.GetCount();
   n.records = c.m_soundInfos.GetLoadedCount();
-  std::vector<std::pair<uint32_t, uint32_t>> locations;  // data address and size
+  std::vector<uint64_t> locations;  // data address in the high half, size in the low half
   for (int64_t r = 0; r < n.records; ++r) {
     const CSMSoundInfo& info = c.m_soundInfos.m_pData[r];
     for (int32_t j = 0; j < info.m_nFileCount; ++j) {
@@ -32,12 +32,12 @@ SetCounts Count(const CSoundCatalogue& c) {
       }
       ++n.present;
       ++(f->IsOgg() ? n.ogg : n.wav);
-      locations.push_back({f->m_data.m_nValue, f->GetSize()});
+      locations.push_back(uint64_t{f->m_data.m_nValue} << 32 | f->GetSize());
     }
   }
   std::sort(locations.begin(), locations.end());
   for (size_t i = 0; i < locations.size(); ++i)
-    if (i == 0 || locations[i].first != locations[i - 1].first) n.storedBytes += locations[i].second;
+    if (i == 0 || locations[i] >> 32 != locations[i - 1] >> 32) n.storedBytes += locations[i] & 0xFFFFFFFF;
   return n;
 }
 
