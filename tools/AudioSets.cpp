@@ -4,6 +4,7 @@
 #include <random>
 
 #include "tools/AudioWriters.h"
+#include "tools/SetGenerator.h"
 
 using Writer = MetafileSetWriter;
 
@@ -119,9 +120,6 @@ std::vector<PoolClip> MakePool(uint32_t seed) {
 
 constexpr uint64_t kStoredBudget = 320u << 20;
 
-const char* const kWords[] = {"guard", "alarm", "door", "step", "wind", "fire", "water", "engine", "crowd", "bell",
-                              "sword", "shield", "horse", "rain", "thunder", "forge", "market", "gate", "tower",
-                              "chant"};
 const char* const kPhrases[] = {"Halt! Who goes there?", "La porte est ferm\u00e9e jusqu'\u00e0 l'aube.",
                                 "Il cancello \u00e8 chiuso.", "Gr\u00fc\u00df Gott, Wanderer.",
                                 "\u00bfD\u00f3nde est\u00e1 el capit\u00e1n?", "We ride at first light."};
@@ -130,19 +128,6 @@ const char* const kPhrases[] = {"Halt! Who goes there?", "La porte est ferm\u00e
 
 void MakeAudioBenchSet(Writer& w, int n, uint32_t seed, AudioSetManifest* manifest) {
   std::mt19937 rng(seed);
-  const size_t nWords = sizeof kWords / sizeof kWords[0];
-  for (int t = 0; t < 255; ++t) {
-    Writer::Tag tag;
-    bool withSubs = t % 3 != 0;
-    tag.name = std::string(withSubs ? "+" : "_") + kWords[t % nWords] + "_" + std::to_string(t);
-    if (withSubs) {
-      tag.extra = static_cast<uint8_t>(t);
-      int subs = 1 + static_cast<int>(rng() % 8);
-      for (int s = 0; s < subs; ++s) tag.subNames.push_back(std::string(kWords[(t + s) % nWords]) + std::to_string(s));
-    }
-    w.tags.push_back(tag);
-  }
-
   // Each file with data gets a stored copy of the next pool clip until the stored data reaches
   // kStoredBudget; later files share the copies at random.
   const std::vector<PoolClip> pool = MakePool(seed);
@@ -167,46 +152,12 @@ void MakeAudioBenchSet(Writer& w, int n, uint32_t seed, AudioSetManifest* manife
 
   std::vector<std::string> phrases;
   for (const char* p : kPhrases) phrases.push_back(Utf8ToWindows1252(p));
-  int records = std::max(1, static_cast<int>(1.5 * n));
-  std::vector<int> handles;
-  handles.reserve(static_cast<size_t>(records));
-  for (int r = 0; r < records; ++r) {
-    Writer::SoundInfo info;
-    for (auto& b : info.unknown) b = static_cast<uint8_t>(rng());
-    int files = 1 + static_cast<int>(rng() % 3);
-    for (int k = 0; k < files; ++k) {
-      Writer::SoundFile f;
-      f.name = std::string(kWords[rng() % nWords]) + "_" + kWords[rng() % nWords] + "_" + std::to_string(r) + "_" +
-               std::to_string(k);
-      if (rng() % 50 != 0) {
-        const Stored& s = dataFor();
-        f.data = Writer::Address::Item(s.handle);
-        (s.clip->ogg ? f.oggSize : f.wavSize) = static_cast<uint32_t>(s.clip->bytes.size());
-      }
-      for (size_t lang = 0; lang < 5; ++lang) f.subtitles[lang] = phrases[(r + k + lang) % phrases.size()];
-      info.files.push_back(std::move(f));
+  MakeBenchShape(w, n, rng, [&](Writer::SoundFile& f, int r, int k) {
+    if (rng() % 50 != 0) {
+      const Stored& s = dataFor();
+      f.data = Writer::Address::Item(s.handle);
+      (s.clip->ogg ? f.oggSize : f.wavSize) = static_cast<uint32_t>(s.clip->bytes.size());
     }
-    int file = (r % 5 == 0) ? 1 + static_cast<int>(rng() % 5) : 2;
-    handles.push_back(w.AddRecord(file, std::move(info)));
-  }
-
-  for (int i = 0; i < n; ++i) {
-    Writer::TaggedSound s;
-    int refs = 1 + static_cast<int>(rng() % 3);
-    for (int k = 0; k < refs; ++k) {
-      uint8_t tag = static_cast<uint8_t>(rng() % 255);
-      uint32_t sub = Writer::kInvalid;
-      if (!w.tags[tag].subNames.empty() && rng() % 2) sub = rng() % w.tags[tag].subNames.size();
-      s.tags.push_back({tag, sub});
-    }
-    s.info = Writer::Address::Item(handles[rng() % handles.size()]);
-    w.taggedSounds.push_back(std::move(s));
-  }
-  static const char* const kSex[] = {"_male", "_female", ""};
-  for (int i = 0; i < n; ++i) {
-    int mission = static_cast<int>(rng() % 9);
-    std::string name = (mission < 8 ? "m0" + std::to_string(mission) + "_" : std::string("amb_")) +
-                       kWords[rng() % nWords] + "_" + std::to_string(i) + kSex[rng() % 3];
-    w.missionSounds.push_back({name, Writer::Address::Item(handles[rng() % handles.size()])});
-  }
+    for (size_t lang = 0; lang < 5; ++lang) f.subtitles[lang] = phrases[(r + k + lang) % phrases.size()];
+  });
 }

@@ -39,10 +39,8 @@ std::string Subtitle(std::mt19937& rng) {
 
 }  // namespace
 
-void MakeBenchSet(Writer& w, int n, uint32_t seed) {
-  std::mt19937 rng(seed);
+void MakeBenchShape(Writer& w, int n, std::mt19937& rng, const BenchFileFiller& fillFile) {
   const size_t nWords = sizeof kWords / sizeof kWords[0];
-
   for (int t = 0; t < 255; ++t) {
     Writer::Tag tag;
     bool withSubs = t % 3 != 0;
@@ -55,10 +53,6 @@ void MakeBenchSet(Writer& w, int n, uint32_t seed) {
     w.tags.push_back(tag);
   }
 
-  // Medium data areas: offsets spread over files 1 to 5 without storing the bytes.
-  std::vector<int> dataAreas;
-  for (int f = 1; f <= 5; ++f) dataAreas.push_back(w.AddData(f, std::vector<uint8_t>(4096, 0)));
-
   int records = std::max(1, static_cast<int>(0.75 * n * 2));
   std::vector<int> handles;
   handles.reserve(static_cast<size_t>(records));
@@ -70,17 +64,7 @@ void MakeBenchSet(Writer& w, int n, uint32_t seed) {
       Writer::SoundFile f;
       f.name = std::string(kWords[rng() % nWords]) + "_" + kWords[rng() % nWords] + "_" + std::to_string(r) + "_" +
                std::to_string(k);
-      int medium = 1 + static_cast<int>(rng() % 5);
-      uint32_t offset = 0x100 + static_cast<uint32_t>(rng() % 0x1000000);
-      if (rng() % 50 == 0)
-        f.data = Writer::Address::Raw(Writer::kInvalid);
-      else
-        f.data = Writer::Address::Raw((static_cast<uint32_t>(medium) << 29) | offset);
-      if (rng() % 4 == 0)
-        f.oggSize = 2000 + rng() % 400000;
-      else
-        f.wavSize = 2000 + rng() % 800000;
-      for (auto& s : f.subtitles) s = Subtitle(rng);
+      fillFile(f, r, k);
       info.files.push_back(std::move(f));
     }
     // Records mostly in the hard-drive file, the others in the remaining media.
@@ -109,7 +93,24 @@ void MakeBenchSet(Writer& w, int n, uint32_t seed) {
     m.info = Writer::Address::Item(handles[rng() % handles.size()]);
     w.missionSounds.push_back(std::move(m));
   }
-  (void)dataAreas;
+}
+
+void MakeBenchSet(Writer& w, int n, uint32_t seed) {
+  std::mt19937 rng(seed);
+  // Offsets spread over the medium files 1 to 5 without the bytes being stored.
+  MakeBenchShape(w, n, rng, [&rng](Writer::SoundFile& f, int, int) {
+    int medium = 1 + static_cast<int>(rng() % 5);
+    uint32_t offset = 0x100 + static_cast<uint32_t>(rng() % 0x1000000);
+    if (rng() % 50 == 0)
+      f.data = Writer::Address::Raw(Writer::kInvalid);
+    else
+      f.data = Writer::Address::Raw((static_cast<uint32_t>(medium) << 29) | offset);
+    if (rng() % 4 == 0)
+      f.oggSize = 2000 + rng() % 400000;
+    else
+      f.wavSize = 2000 + rng() % 800000;
+    for (auto& s : f.subtitles) s = Subtitle(rng);
+  });
 }
 
 void MakeSampleSet(Writer& w) {
