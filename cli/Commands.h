@@ -16,3 +16,4 @@ std::unique_ptr<Command> MakeTagsCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeInfoCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeMetaCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeLocateCommand(CLI::App& parent);
+std::unique_ptr<Command> MakeExtractCommand(CLI::App& parent);

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   commands.push_back(MakeInfoCommand(app));
   commands.push_back(MakeMetaCommand(app));
   commands.push_back(MakeLocateCommand(app));
+  commands.push_back(MakeExtractCommand(app));
 
   try {
     app.parse(argc, argv);

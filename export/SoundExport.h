@@ -1,0 +1,34 @@
+// Getting one list row's stored sound out of the metafile set: a raw copy, a decoded PCM
+// WAVE file, or the temporary playback file. Files are written into the current directory
+// and replace files of the same name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/ProgressSink.h"
+#include "views/SoundListModel.h"
+
+// The file the stored bytes are copied to for playback.
+inline constexpr char kPlaybackFileName[] = "Vantor.tmp";
+
+// The stored bytes unchanged, as "<name>.ogg" for Ogg Vorbis data, else "<name>.wav".
+bool ExtractRaw(const CSoundListModel* pModel, const SoundListItem* pItem);
+// A canonical PCM WAVE file "<name>.wav", Xbox ADPCM decoded to 16 bits; Ogg Vorbis data
+// is copied raw.
+bool ExtractWave(const CSoundListModel* pModel, const SoundListItem* pItem);
+// Copies the stored bytes to the playback file and hands it to the audio controller, if
+// there is one.
+bool PlayItem(const CSoundListModel* pModel, const SoundListItem* pItem);
+
+// The output file name for a sound named `pszName` (null: none): one file name in the
+// current directory. Path separators, colons (drives) and control characters become '_';
+// false when nothing usable is left (empty, "." or "..").
+bool MakeOutputFileName(const char* pszName, const char* pszExtension, std::string& fileName);
+
+// The Extract command's work: ExtractRaw or ExtractWave over the model's rows (0-based, in
+// the given order), one progress step per row, rows without an item counting as failures.
+// Returns the number of files extracted.
+long ExtractRows(const CSoundListModel& model, const std::vector<int64_t>& rows, bool bRaw,
+                 IProgressSink* pProgress);

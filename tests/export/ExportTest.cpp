@@ -1,0 +1,138 @@
+// The export workers' files, byte for byte, their failure paths, and safe output names.
+#include <algorithm>
+
+#include "catalogue/SoundCatalogue.h"
+#include "export/SoundExport.h"
+#include "tests/export/ExportTestSupport.h"
+#include "tests/support/CatalogueProbes.h"
+
+namespace {
+
+const Bytes kPcm8 = [] {  // 1001 unsigned 8-bit samples: an odd data size
+  Bytes b(1001);
+  for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t(128 + 100 * std::sin(i * 0.05));
+  return b;
+}();
+const Bytes kPcm16 = AsBytes(Tone(3000, 2, 22050, 440));  // 12000 bytes
+const Bytes kAdpcm = AdpcmEncode(Tone(64 * 100, 1, 22050, 330), 1);  // 100 blocks of 36 bytes
+const Bytes kOgg = Cat({Id("OggS"), Bytes(9000, 0x5A)});
+// 8192 stored bytes in all: one whole copy piece and no remainder.
+const Bytes kExact = PcmWave(Pcm(1, 8000), Bytes(8192 - 44, 7));
+
+std::vector<SetSound> Sounds() {
+  const Bytes pcm8Wave = Riff(Cat({Chunk("fmt ", Fmt(1, 1, 11025, 1, 8)), Chunk("LIST", Id("INF")),
+                                   Chunk("data", kPcm8)}));
+  return {{"pcm8", pcm8Wave},
+          {"pcm16", PcmWave(Pcm(2, 22050), kPcm16)},
+          {"adpcm", AdpcmWave(1, 22050, kAdpcm)},
+          {"voice", kOgg, true},
+          {"exact", kExact},
+          {"NoNe", kExact},
+          {"gone", kExact, false, 1, -1, true},
+          {"empty", {}},
+          {"mulaw", Riff(Cat({Chunk("fmt ", Fmt(7, 1, 8000, 1, 8)), Chunk("data", Bytes(100, 1))}))},
+          {"nowave", Bytes(300, 'x')},
+          {"cutraw", kExact, false, 3, 20000},  // claims more than its metafile holds
+          {"cutwave", Cat({Bytes(kExact.begin(), kExact.begin() + 40), Le(16000, 4), Bytes(8148, 9)}), false, 4},
+          {"../../evil", kExact},
+          {"a/b", kExact},
+          {"C:x", kExact},
+          {"\x01" "bell", kExact},
+          {"..", kExact}};
+}
+
+class ExportTest : public AcmTest {
+ protected:
+  static void SetUpTestSuite() { set = new LoadedSoundSet(Sounds()); }
+  static void TearDownTestSuite() { delete set; }
+  static bool Raw(int row) { return ExtractRaw(&set->model(), set->item(row)); }
+  static bool Wave(int row) { return ExtractWave(&set->model(), set->item(row)); }
+  static LoadedSoundSet* set;
+  InTempDir out;
+};
+LoadedSoundSet* ExportTest::set = nullptr;
+
+TEST_F(ExportTest, RawCopiesAreTheStoredBytes) {
+  for (int row : {0, 1, 2, 3, 4}) EXPECT_TRUE(Raw(row)) << row;
+  EXPECT_EQ(ReadFileBytes("pcm16.wav"), Sounds()[1].bytes);
+  EXPECT_EQ(ReadFileBytes("adpcm.wav"), Sounds()[2].bytes);
+  EXPECT_EQ(ReadFileBytes("voice.ogg"), kOgg);
+  EXPECT_EQ(ReadFileBytes("exact.wav"), kExact);
+  EXPECT_TRUE(PlayItem(&set->model(), set->item(3)));
+  EXPECT_EQ(ReadFileBytes("Vantor.tmp"), kOgg);
+  EXPECT_TRUE(Wave(3));  // Ogg Vorbis is saved unchanged by the decoding export too
+  EXPECT_EQ(ReadFileBytes("voice.ogg"), kOgg);
+}
+
+TEST_F(ExportTest, DecodedWaveFilesHaveTheCanonicalHeader) {
+  for (int row : {0, 1, 2, 4}) EXPECT_TRUE(Wave(row)) << row;
+  // 8-bit mono, 1001 bytes: the pad byte is in the RIFF size (36 + 1001 + 1) only.
+  EXPECT_EQ(ReadFileBytes("pcm8.wav"),
+            Cat({Id("RIFF"), Le(1038, 4), Id("WAVE"), Id("fmt "), Le(16, 4), Le(1, 2), Le(1, 2), Le(11025, 4),
+                 Le(11025, 4), Le(1, 2), Le(8, 2), Id("data"), Le(1001, 4), kPcm8, {0}}));
+  EXPECT_EQ(ReadFileBytes("pcm16.wav"),
+            Cat({Id("RIFF"), Le(12036, 4), Id("WAVE"), Id("fmt "), Le(16, 4), Le(1, 2), Le(2, 2), Le(22050, 4),
+                 Le(88200, 4), Le(4, 2), Le(16, 2), Id("data"), Le(12000, 4), kPcm16}));
+  // Xbox ADPCM, 100 blocks: 16-bit PCM of 128 bytes per block.
+  EXPECT_EQ(ReadFileBytes("adpcm.wav"),
+            Cat({Id("RIFF"), Le(12836, 4), Id("WAVE"), Id("fmt "), Le(16, 4), Le(1, 2), Le(1, 2), Le(22050, 4),
+                 Le(44100, 4), Le(2, 2), Le(16, 2), Id("data"), Le(12800, 4), AsBytes(AdpcmDecode(kAdpcm, 1))}));
+  EXPECT_EQ(ReadFileBytes("exact.wav"), kExact);  // a canonical PCM file comes out as it went in
+}
+
+TEST_F(ExportTest, FailuresAnswerFalseAndLeaveNoStreamOpen) {
+  const auto openFds = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+  const auto before = openFds();
+  for (int row : {5, 6, 7}) {  // named "none", no data, no size
+    EXPECT_FALSE(Raw(row)) << row;
+    EXPECT_FALSE(Wave(row)) << row;
+    EXPECT_FALSE(PlayItem(&set->model(), set->item(row))) << row;
+  }
+  EXPECT_FALSE(Wave(8));  // neither PCM nor Xbox ADPCM
+  EXPECT_FALSE(Wave(9));  // no WAVE header
+  EXPECT_TRUE(Raw(8) && Raw(9));
+  EXPECT_FALSE(Raw(10));  // the metafile ends inside the stored bytes
+  EXPECT_FALSE(PlayItem(&set->model(), set->item(10)));
+  EXPECT_FALSE(Wave(11));  // the data chunk ends early: what there was, with sizes to match
+  const Bytes cut = ReadFileBytes("cutwave.wav");
+  ASSERT_EQ(cut.size(), 44u + 8148u);
+  EXPECT_EQ(Bytes(cut.begin() + 40, cut.begin() + 44), Le(8148, 4));
+
+  // Output that cannot be created (a directory of that name) or written (a full device).
+  std::filesystem::create_directory("pcm16.wav");
+  std::filesystem::create_symlink("/dev/full", "adpcm.wav");
+  std::filesystem::create_symlink("/dev/full", "voice.ogg");
+  EXPECT_FALSE(Wave(1));
+  EXPECT_FALSE(Raw(1));
+  EXPECT_FALSE(Wave(2));
+  EXPECT_FALSE(Raw(2));
+  EXPECT_FALSE(Raw(3));
+  EXPECT_EQ(openFds(), before);
+}
+
+TEST_F(ExportTest, UntrustedNamesStayInTheOutputDirectory) {
+  for (int row : {12, 13, 14, 15}) EXPECT_TRUE(Raw(row) && Wave(row)) << row;
+  EXPECT_FALSE(Raw(16));  // ".." is no file name
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(".")) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".._.._evil.wav", "C_x.wav", "_bell.wav", "a_b.wav"}));
+  std::string name;
+  EXPECT_TRUE(MakeOutputFileName("x\\..\\y\x7f", "ogg", name));
+  EXPECT_EQ(name, "x_.._y_.ogg");
+  EXPECT_TRUE(MakeOutputFileName("Caf\xE9 ...", "wav", name));  // other text is untouched
+  EXPECT_EQ(name, "Caf\xE9 ....wav");
+  for (const char* bad : {static_cast<const char*>(nullptr), "", ".", ".."}) EXPECT_FALSE(MakeOutputFileName(bad, "wav", name));
+}
+
+TEST_F(ExportTest, ExtractRowsCountsSuccessesAndStepsEveryRow) {
+  RecordingSink sink;
+  // Twice the same name: one file, two successes; a row beyond the list steps and fails.
+  EXPECT_EQ(ExtractRows(set->model(), {4, 5, 4, 99, 3}, false, &sink), 3);
+  EXPECT_EQ(sink.calls, (std::vector<std::string>{"SetStage(0,5,Extracting...)", "Step(1)", "Step(1)", "Step(1)",
+                                                  "Step(1)", "Step(1)"}));
+  EXPECT_TRUE(std::filesystem::exists("exact.wav") && std::filesystem::exists("voice.ogg"));
+  EXPECT_EQ(ExtractRows(set->model(), {0, 1, 2}, true, nullptr), 3);
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// A metafile set of given stored sounds, loaded into a catalogue whose list holds one row
+// per sound in the given order, and a working directory for the files a test writes.
+#pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "catalogue/SoundCatalogue.h"
+#include "tests/audio/AudioTestSupport.h"
+#include "tests/support/TempDir.h"
+#include "tools/MetafileSetWriter.h"
+
+struct SetSound {
+  std::string name;
+  Bytes bytes;
+  bool ogg = false;
+  int file = 1;            // metafile holding the bytes; a sound alone in its file may be cut
+  int64_t declared = -1;   // stored size claimed by the record, when not the byte count
+  bool missing = false;    // no data address
+};
+
+inline void WriteSoundSet(const std::vector<SetSound>& sounds, const std::string& dir) {
+  MetafileSetWriter w;
+  w.tags.push_back({"_export", 0, {}});
+  MetafileSetWriter::SoundInfo info;
+  for (const SetSound& s : sounds) {
+    MetafileSetWriter::SoundFile f;
+    f.name = s.name;
+    f.data = s.missing ? MetafileSetWriter::Address::Raw(MetafileSetWriter::kInvalid)
+                       : MetafileSetWriter::Address::Item(w.AddData(s.file, s.bytes));
+    const uint32_t size = uint32_t(s.declared >= 0 ? s.declared : int64_t(s.bytes.size()));
+    (s.ogg ? f.oggSize : f.wavSize) = size;
+    info.files.push_back(std::move(f));
+  }
+  w.taggedSounds.push_back({{{0, MetafileSetWriter::kInvalid}}, MetafileSetWriter::Address::Item(w.AddRecord(2, info))});
+  ASSERT_TRUE(w.Write(dir));
+}
+
+struct LoadedSoundSet {
+  TempDir dir;
+  std::unique_ptr<CSoundCatalogue> catalogue = std::make_unique<CSoundCatalogue>();
+  explicit LoadedSoundSet(const std::vector<SetSound>& sounds) {
+    WriteSoundSet(sounds, dir.path());
+    EXPECT_TRUE(catalogue->Load(dir.dir().c_str(), nullptr, stderr));
+    catalogue->m_listModel.Rebuild();
+    EXPECT_EQ(model().nCount, sounds.size());
+  }
+  CSoundListModel& model() { return catalogue->m_listModel; }
+  const SoundListItem* item(int row) { return model().ItemAt(row); }
+};
+
+// The current directory moves into a temporary one for the test's lifetime.
+struct InTempDir : TempDir {
+  std::filesystem::path previous = std::filesystem::current_path();
+  InTempDir() { std::filesystem::current_path(path()); }
+  ~InTempDir() { std::filesystem::current_path(previous); }
+};
+
+inline Bytes ReadFileBytes(const std::string& path) {
+  Bytes b;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    uint8_t buf[65536];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) b.insert(b.end(), buf, buf + n);
+    std::fclose(f);
+  }
+  return b;
+}
