@@ -63,8 +63,6 @@ FILE* CSoundCatalogue::OpenMetafile(int32_t nFile) {
     std::string found = FindFileIgnoringCase(m_szBasePath, name);
     if (!found.empty()) file = fopen(found.c_str(), "rb");
   }
-  // Records are read in many short pieces: a larger buffer saves most of the read calls.
-  if (file) setvbuf(file, nullptr, _IOFBF, kStreamBufferSize);
   return file;
 }
 

@@ -15,7 +15,6 @@ class CSoundCatalogue : public CSMMetafileProvider {
  public:
   static constexpr int kPathSize = 260;
   static constexpr int kTableStart = 13;
-  static constexpr size_t kStreamBufferSize = 64 * 1024;
 
   CSoundCatalogue();
   CSoundCatalogue(const CSoundCatalogue&) = delete;
