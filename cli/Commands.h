@@ -17,3 +17,4 @@ std::unique_ptr<Command> MakeInfoCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeMetaCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeLocateCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeExtractCommand(CLI::App& parent);
+std::unique_ptr<Command> MakePlayCommand(CLI::App& parent);

@@ -7,7 +7,7 @@
 #include "cli/Commands.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"Quarn Vantor command line: lists, inspects and extracts the sounds of a Quarnhold metafile set."};
+  CLI::App app{"Quarn Vantor command line: lists, inspects, extracts and plays the sounds of a Quarnhold metafile set."};
   app.name("vantor");
   app.require_subcommand(1);
   std::vector<std::unique_ptr<Command>> commands;
@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   commands.push_back(MakeMetaCommand(app));
   commands.push_back(MakeLocateCommand(app));
   commands.push_back(MakeExtractCommand(app));
+  commands.push_back(MakePlayCommand(app));
 
   try {
     app.parse(argc, argv);

@@ -7,6 +7,7 @@
 #include <new>
 #include <strings.h>
 
+#include "audio/AudioController.h"
 #include "audio/AudioGlobals.h"
 #include "audio/SoundSource.h"
 #include "catalogue/SoundCatalogue.h"
@@ -213,14 +214,18 @@ bool ExtractWave(const CSoundListModel* pModel, const SoundListItem* pItem) {
 bool PlayItem(const CSoundListModel* pModel, const SoundListItem* pItem) {
   FILE* in = OpenSoundData(pModel, pItem, false);
   if (!in) return false;
-  // The audio controller's Stop (its source may hold the playback file open) and, after the
-  // copy, its Play join here with playback; while g_pAudio is null the file is only prepared.
+  // The playing source may hold the playback file open. Without g_pAudio the file is only
+  // prepared.
+  if (g_pAudio) g_pAudio->Stop();
   COutputFile out(kPlaybackFileName);
   if (!out.Get()) {
     fclose(in);
     return false;
   }
-  return CopyAndClose(in, out, pItem->pFile->GetSize());
+  if (!CopyAndClose(in, out, pItem->pFile->GetSize())) return false;  // a partial copy is not played
+  // True whether or not the play started.
+  if (g_pAudio) g_pAudio->Play(kPlaybackFileName, pItem->pFile->m_nOggSize != 0 ? AUDIO_KIND_OGG : AUDIO_KIND_WAVE);
+  return true;
 }
 
 long ExtractRows(const CSoundListModel& model, const std::vector<int64_t>& rows, bool bRaw, IProgressSink* pProgress) {

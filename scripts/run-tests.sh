@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: the unit and tool tests, the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a bounded libFuzzer run of the metafile loader.
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and a bounded
+# libFuzzer run of the metafile loader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -16,6 +17,11 @@ echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=address,undefined \
   -DVANTOR_BUILD_GUI=OFF -DVANTOR_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -L unit -j "$(nproc)"
+
+echo "== threaded tests under ThreadSanitizer =="
+bash scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=thread \
+  -DVANTOR_BUILD_GUI=OFF -DVANTOR_BUILD_BENCH=OFF "-DVANTOR_TEST_DIRS=platform;playback"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -L threads -j "$(nproc)"
 
 if [ -x scripts/fuzz.sh ] || [ -f scripts/fuzz.sh ]; then
   echo "== fuzzing the metafile loader =="

@@ -1,0 +1,104 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "audio/AudioController.h"
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "export/SoundExport.h"
+#include "metafile/SoundInfo.h"
+
+namespace {
+
+// A directory of its own for the playback file, made current while the sound plays.
+class PlaybackDir {
+ public:
+  PlaybackDir() {
+    std::error_code ec;
+    m_previous = std::filesystem::current_path(ec);
+    std::string pattern = (std::filesystem::temp_directory_path(ec) / "vantor-play-XXXXXX").string();
+    if (mkdtemp(pattern.data()) && chdir(pattern.c_str()) == 0) m_path = pattern;
+  }
+  ~PlaybackDir() {
+    if (m_path.empty()) return;
+    std::error_code ec;
+    if (chdir(m_previous.c_str()) != 0) (void)chdir("/");
+    std::filesystem::remove_all(m_path, ec);
+  }
+  bool Ok() const { return !m_path.empty(); }
+
+ private:
+  std::filesystem::path m_previous;
+  std::string m_path;
+};
+
+class PlayCommand : public Command {
+ public:
+  explicit PlayCommand(CLI::App& parent) {
+    app = parent.add_subcommand("play", "play one row of `vantor list` and wait until it has played out");
+    app->add_option("args", args, std::string("[DIR] ROW: ") + kDirHelp +
+                                      "; ROW, the 1-based row of `vantor list` with the same options")
+        ->expected(1, 2)
+        ->required();
+    AddListOptions(app, options, false);
+    app->add_option("--device", device, "SDL audio driver to play through (pulseaudio, alsa, disk, ...)");
+  }
+
+  int Run() override {
+    std::string dir = args.size() == 2 ? args[0] : std::string();
+    char* end = nullptr;
+    long row = strtol(args.back().c_str(), &end, 10);
+    if (*end != 0 || args.back().empty()) return UsageError("ROW must be a row number: " + args.back());
+    std::error_code ec;
+    if (!dir.empty()) dir = std::filesystem::absolute(dir, ec).string();  // the current directory changes below
+    LoadedSet set;
+    int status = LoadSet(dir, set);
+    if (status == EXIT_USAGE) return status;
+    CSoundListModel& model = set.catalogue->m_listModel;
+    if (int bad = PrepareList(model, options)) return bad;
+    const SoundListItem* item = model.ItemAt(static_cast<int64_t>(row) - 1);
+    if (row < 1 || !item) return UsageError("row " + std::to_string(row) + " is not listed (" + std::to_string(model.nCount) + " rows)");
+    const char* name = item->pFile && item->pFile->m_name.m_pszText ? item->pFile->m_name.m_pszText : "";
+
+    if (!device.empty()) WaveOutSetDriverName(device.c_str());
+    CAudioController audio;
+    if (!StartAudio(audio)) {
+      ShutdownAudio(audio, nullptr);
+      fprintf(stderr, "vantor play: no sound device could be opened%s\n",
+              device.empty() ? "" : (" with the audio driver \"" + device + "\"").c_str());
+      return EXIT_SOME_FAILED;
+    }
+    bool played = false, finished = false;
+    {
+      PlaybackDir playbackDir;
+      if (playbackDir.Ok()) {
+        played = PlayItem(&model, item) && audio.m_pSource;  // a source remains only when Play started it
+        // Generous: at least 2 ms per stored byte is longer than any sound lasts.
+        const uint64_t bytes = item->pFile ? item->pFile->GetSize() : 0;
+        const DWORD timeout = static_cast<DWORD>(std::min<uint64_t>(30000 + bytes * 2, INFINITE - 1));
+        finished = played && audio.WaitUntilPlayedOut(timeout);
+      }
+      ShutdownAudio(audio, kPlaybackFileName);
+    }
+    if (!played) {
+      fprintf(stderr, "vantor play: row %ld (%s) could not be played\n", row, EscapeText(name).c_str());
+      return EXIT_SOME_FAILED;
+    }
+    if (!finished) {
+      fprintf(stderr, "vantor play: row %ld (%s) did not finish playing\n", row, EscapeText(name).c_str());
+      return EXIT_SOME_FAILED;
+    }
+    printf("played %ld: %s\n", row, EscapeText(name).c_str());
+    return status;
+  }
+
+  std::vector<std::string> args;
+  ListOptions options;
+  std::string device;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakePlayCommand(CLI::App& parent) { return std::make_unique<PlayCommand>(parent); }
