@@ -5,6 +5,7 @@
 #include "catalogue/SoundCatalogue.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "platform/RadixSort.h"
 
 namespace {
 
@@ -20,7 +21,11 @@ SetCounts Count(const CSoundCatalogue& c) {
   n.tagged = c.m_taggedSounds.GetCount();
   n.mission = c.m_missionSounds.GetCount();
   n.records = c.m_soundInfos.GetLoadedCount();
-  std::vector<uint64_t> locations;  // data address in the high half, size in the low half
+  struct Location {
+    uint32_t address;
+    uint32_t size;
+  };
+  std::vector<Location> locations;
   for (int64_t r = 0; r < n.records; ++r) {
     const CSMSoundInfo& info = c.m_soundInfos.m_pData[r];
     for (int32_t j = 0; j < info.m_nFileCount; ++j) {
@@ -32,12 +37,13 @@ SetCounts Count(const CSoundCatalogue& c) {
       }
       ++n.present;
       ++(f->IsOgg() ? n.ogg : n.wav);
-      locations.push_back(uint64_t{f->m_data.m_nValue} << 32 | f->GetSize());
+      locations.push_back({f->m_data.m_nValue, f->GetSize()});
     }
   }
-  std::sort(locations.begin(), locations.end());
+  // Stored bytes count each data location once.
+  RadixSortByKey32(locations, [](const Location& l) { return l.address; });
   for (size_t i = 0; i < locations.size(); ++i)
-    if (i == 0 || locations[i] >> 32 != locations[i - 1] >> 32) n.storedBytes += locations[i] & 0xFFFFFFFF;
+    if (i == 0 || locations[i].address != locations[i - 1].address) n.storedBytes += locations[i].size;
   return n;
 }
 

@@ -6,6 +6,7 @@
 
 #include "catalogue/SoundCatalogue.h"
 #include "metafile/SMFileArchiver.h"
+#include "platform/RadixSort.h"
 
 void CSMSoundInfo::Serialize(CArchiver& ar) {
   if (ar.IsLoading()) {
@@ -72,15 +73,7 @@ void CSMSoundInfoTable::Build(CSoundCatalogue& catalogue) {
     work.push_back({catalogue.m_taggedSounds[i].m_info.m_nValue, &m_ppTaggedInfo[i]});
   for (int32_t j = 0; j < m_nMissionCount; ++j)
     work.push_back({catalogue.m_missionSounds[j].m_info.m_nValue, &m_ppMissionInfo[j]});
-  // Ascending by the offset value: a radix sort, byte by byte from the least significant.
-  std::vector<WorkEntry> scratch(work.size());
-  for (int shift = 0; shift < 32; shift += 8) {
-    size_t start[257] = {};
-    for (const WorkEntry& w : work) ++start[((w.offset >> shift) & 0xFF) + 1];
-    for (int b = 0; b < 256; ++b) start[b + 1] += start[b];
-    for (const WorkEntry& w : work) scratch[start[(w.offset >> shift) & 0xFF]++] = w;
-    work.swap(scratch);
-  }
+  RadixSortByKey32(work, [](const WorkEntry& w) { return w.offset; });
 
   m_pData = new CSMSoundInfo[m_nCount];
 
