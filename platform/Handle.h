@@ -1,6 +1,8 @@
 // Kernel object handles: closing, waiting with time-outs, and the thread's last error.
 #pragma once
 
+#include "platform/WinError.h"
+
 #include "platform/WinTypes.h"
 
 typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
@@ -12,25 +14,6 @@ typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define WAIT_ABANDONED 0x00000080
 #define WAIT_TIMEOUT 258
 #define WAIT_FAILED ((DWORD)0xFFFFFFFF)
-
-#ifndef ERROR_SUCCESS
-#define ERROR_SUCCESS 0
-#endif
-#ifndef ERROR_INVALID_HANDLE
-#define ERROR_INVALID_HANDLE 6
-#endif
-#ifndef ERROR_NOT_ENOUGH_MEMORY
-#define ERROR_NOT_ENOUGH_MEMORY 8
-#endif
-#ifndef ERROR_NOT_SUPPORTED
-#define ERROR_NOT_SUPPORTED 50
-#endif
-#ifndef ERROR_INVALID_PARAMETER
-#define ERROR_INVALID_PARAMETER 87
-#endif
-#ifndef ERROR_INVALID_THREAD_ID
-#define ERROR_INVALID_THREAD_ID 1444
-#endif
 
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD dwErrCode);

@@ -1,6 +1,8 @@
 // Registry types, access rights, value types and error codes with their Win32 values.
 #pragma once
 
+#include "platform/WinError.h"
+
 #include <map>
 #include <string>
 
@@ -40,40 +42,6 @@ typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define REG_DWORD 4
 #define REG_MULTI_SZ 7
 #define REG_QWORD 11
-
-#ifndef ERROR_SUCCESS
-#define ERROR_SUCCESS 0
-#endif
-#ifndef ERROR_FILE_NOT_FOUND
-#define ERROR_FILE_NOT_FOUND 2
-#endif
-#ifndef ERROR_PATH_NOT_FOUND
-#define ERROR_PATH_NOT_FOUND 3
-#endif
-#ifndef ERROR_ACCESS_DENIED
-#define ERROR_ACCESS_DENIED 5
-#endif
-#ifndef ERROR_INVALID_HANDLE
-#define ERROR_INVALID_HANDLE 6
-#endif
-#ifndef ERROR_NOT_ENOUGH_MEMORY
-#define ERROR_NOT_ENOUGH_MEMORY 8
-#endif
-#ifndef ERROR_WRITE_FAULT
-#define ERROR_WRITE_FAULT 29
-#endif
-#ifndef ERROR_INVALID_PARAMETER
-#define ERROR_INVALID_PARAMETER 87
-#endif
-#ifndef ERROR_DISK_FULL
-#define ERROR_DISK_FULL 112
-#endif
-#ifndef ERROR_MORE_DATA
-#define ERROR_MORE_DATA 234
-#endif
-#ifndef ERROR_CANTWRITE
-#define ERROR_CANTWRITE 1013
-#endif
 
 // Key paths and value names compare ignoring ASCII case; the first spelling is kept.
 struct RegNameLess {
