@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/WinError.h"
-
 #include "platform/WinTypes.h"
 
 typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;

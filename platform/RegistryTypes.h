@@ -1,12 +1,11 @@
 // Registry types, access rights, value types and error codes with their Win32 values.
 #pragma once
 
-#include "platform/WinError.h"
-
 #include <map>
 #include <string>
 
 #include "platform/PathUtil.h"
+#include "platform/WinError.h"
 #include "platform/WinTypes.h"
 
 typedef struct HKEY__* HKEY;
