@@ -74,13 +74,13 @@ void CSoundCatalogue::Clear() {
   m_missionSounds.Clear();
   m_taggedSounds.Clear();
   m_soundTags.Clear();
-  m_textPool.Clear();
+  m_recordPool.Clear();
   m_pProgress = nullptr;
 }
 
 bool CSoundCatalogue::Load(const char* path, IProgressSink* progress, FILE* diagnostics) {
   CSMFileArchiver ar;
-  ar.SetTextPool(&m_textPool);
+  ar.SetRecordPool(&m_recordPool);
   try {
     Clear();
     if (!SetBasePath(path)) CArchiver::Throw(5, "CSMFileArchiver::Open: error opening file!");

@@ -6,7 +6,7 @@
 #include "catalogue/ProgressSink.h"
 #include "metafile/MissionSounds.h"
 #include "metafile/SMFileArchiver.h"
-#include "metafile/SMTextPool.h"
+#include "metafile/SMRecordPool.h"
 #include "metafile/SoundInfo.h"
 #include "metafile/SoundTags.h"
 #include "views/SoundListModel.h"
@@ -40,7 +40,7 @@ class CSoundCatalogue : public CSMMetafileProvider {
   CSMMissionSoundTable m_missionSounds;
   CSMSoundInfoTable m_soundInfos;
   CSoundListModel m_listModel;
-  CSMTextPool m_textPool;  // the texts of all the tables' strings; emptied by Clear after the tables
+  CSMRecordPool m_recordPool;  // texts and sound file entries of the records; emptied by Clear after the tables
   IProgressSink* m_pProgress = nullptr;
   char m_szBasePath[kPathSize] = {};
 };

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-class CSMTextPool;
+class CSMRecordPool;
 
 class CArchiver {
  public:
@@ -47,9 +47,10 @@ class CArchiver {
 
   [[noreturn]] static void Throw(int32_t code, const char* message = nullptr);
 
-  // Where the strings loaded through this archiver keep their texts; null: each on the heap.
-  void SetTextPool(CSMTextPool* pool) { m_pTextPool = pool; }
-  CSMTextPool* GetTextPool() const { return m_pTextPool; }
+  // Where records loaded through this archiver keep their texts and sound file entries; null:
+  // each on the heap.
+  void SetRecordPool(CSMRecordPool* pool) { m_pRecordPool = pool; }
+  CSMRecordPool* GetRecordPool() const { return m_pRecordPool; }
 
  protected:
   FILE* m_pFile = nullptr;
@@ -57,5 +58,5 @@ class CArchiver {
 
  private:
   int64_t m_nFileSize = -1;  // size of the attached regular file, -1 when unknown
-  CSMTextPool* m_pTextPool = nullptr;
+  CSMRecordPool* m_pRecordPool = nullptr;
 };

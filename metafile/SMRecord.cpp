@@ -1,6 +1,6 @@
 #include "metafile/SMRecord.h"
 
-#include "metafile/SMTextPool.h"
+#include "metafile/SMRecordPool.h"
 
 bool CSMOffset::Set(int32_t file, int32_t offset) {
   if (file >= 0 && file <= 7 && offset >= 0 && static_cast<uint32_t>(offset) <= kOffsetMask) {
@@ -29,7 +29,7 @@ void CSMString::Serialize(CArchiver& ar) {
     if (length != 0) {
       ar.RequireBytes(length);
       size_t size = static_cast<size_t>(length) + 1;
-      if (CSMTextPool* pool = ar.GetTextPool()) {
+      if (CSMRecordPool* pool = ar.GetRecordPool()) {
         m_pszText = pool->Allocate(size);
         m_bPooled = true;
         m_pszText[length] = 0;  // pool memory starts zeroed, so a cut text is terminated too

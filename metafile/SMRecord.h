@@ -56,7 +56,7 @@ class CSMString : public CSMSerializable {
   }
 
   uint32_t m_nLength = 0;
-  bool m_bPooled = false;  // the text belongs to the archiver's text pool, not to this string
+  bool m_bPooled = false;  // the text belongs to the archiver's record pool, not to this string
   char* m_pszText = nullptr;
 };
 

@@ -6,17 +6,24 @@
 
 #include "catalogue/SoundCatalogue.h"
 #include "metafile/SMFileArchiver.h"
+#include "metafile/SMRecordPool.h"
 #include "platform/RadixSort.h"
 
 void CSMSoundInfo::Serialize(CArchiver& ar) {
   if (ar.IsLoading()) {
-    delete[] m_pFiles;
-    m_pFiles = nullptr;
+    FreeFiles();
     m_nFileCount = 0;
     ar.Read(m_unknown, kUnknownSize);
     ar.Read(&m_nFileCount, 1);
     if (m_nFileCount != 0) {
-      m_pFiles = new CSMSoundFile[m_nFileCount];
+      if (CSMRecordPool* pool = ar.GetRecordPool()) {
+        m_pFiles = reinterpret_cast<CSMSoundFile*>(
+            pool->Allocate(sizeof(CSMSoundFile) * m_nFileCount, alignof(CSMSoundFile)));
+        for (int i = 0; i < m_nFileCount; ++i) new (&m_pFiles[i]) CSMSoundFile;
+        m_bPooledFiles = true;
+      } else {
+        m_pFiles = new CSMSoundFile[m_nFileCount];
+      }
       for (int i = 0; i < m_nFileCount; ++i) {
         CSMSoundFile& f = m_pFiles[i];
         f.m_name.Serialize(ar);
@@ -30,6 +37,16 @@ void CSMSoundInfo::Serialize(CArchiver& ar) {
   } else if (ar.IsStoring()) {
     CArchiver::Throw(10, "CSMSoundInfo::Serialize [storing]");
   }
+}
+
+void CSMSoundInfo::FreeFiles() {
+  if (m_bPooledFiles) {
+    for (int i = 0; i < m_nFileCount; ++i) m_pFiles[i].~CSMSoundFile();
+  } else {
+    delete[] m_pFiles;
+  }
+  m_pFiles = nullptr;
+  m_bPooledFiles = false;
 }
 
 void CSMSoundInfoTable::Serialize(CArchiver&) {
@@ -60,7 +77,7 @@ void CSMSoundInfoTable::Build(CSoundCatalogue& catalogue) {
   if (m_nCount == 0) return;
 
   CSMFileArchiver ar;
-  ar.SetTextPool(&catalogue.m_textPool);
+  ar.SetRecordPool(&catalogue.m_recordPool);
   ar.Open(&catalogue, 2, CArchiver::MODE_LOAD);
 
   struct WorkEntry {

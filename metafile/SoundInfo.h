@@ -30,7 +30,7 @@ class CSMSoundInfo : public CSMSerializable {
   CSMSoundInfo(const CSMSoundInfo&) = delete;
   CSMSoundInfo& operator=(const CSMSoundInfo&) = delete;
   void Serialize(CArchiver& ar) override;
-  ~CSMSoundInfo() override { delete[] m_pFiles; }
+  ~CSMSoundInfo() override { FreeFiles(); }
 
   const CSMSoundFile* GetFile(int32_t index) const {
     return (index >= 0 && index < m_nFileCount) ? &m_pFiles[index] : nullptr;
@@ -38,7 +38,11 @@ class CSMSoundInfo : public CSMSerializable {
 
   uint8_t m_unknown[kUnknownSize] = {};
   uint8_t m_nFileCount = 0;
+  bool m_bPooledFiles = false;  // the files lie in the archiver's pool: destroyed, not freed
   CSMSoundFile* m_pFiles = nullptr;
+
+ private:
+  void FreeFiles();
 };
 
 class CSMSoundInfoTable : public CSMArray<CSMSoundInfo> {

@@ -2,7 +2,7 @@
 
 #include "metafile/MissionSounds.h"
 #include "metafile/SoundInfo.h"
-#include "metafile/SMTextPool.h"
+#include "metafile/SMRecordPool.h"
 #include "metafile/SoundTags.h"
 #include "tests/support/TempDir.h"
 
@@ -142,12 +142,12 @@ TEST(SoundInfoTest, RecordLayout) {
 
 namespace {
 
-TEST(TextPoolTest, PiecesDoNotOverlapAndStringsForgetPooledTexts) {
-  CSMTextPool pool;
+TEST(RecordPoolTest, PiecesDoNotOverlapAndStringsForgetPooledTexts) {
+  CSMRecordPool pool;
   std::vector<std::pair<char*, size_t>> pieces;
   for (size_t i = 0; i < 3000; ++i) {
     size_t size = (i * 37) % 700 + 1;
-    if (i == 1000) size = CSMTextPool::kBlockSize;  // a text of its own block
+    if (i == 1000) size = CSMRecordPool::kBlockSize;  // a text of its own block
     char* p = pool.Allocate(size);
     memset(p, static_cast<int>(i & 0xFF), size);
     pieces.push_back({p, size});
@@ -160,7 +160,7 @@ TEST(TextPoolTest, PiecesDoNotOverlapAndStringsForgetPooledTexts) {
   FILE* f = fopen(dir.file("s").c_str(), "rb");
   CArchiver ar;
   ar.Open(f, 1);
-  ar.SetTextPool(&pool);
+  ar.SetRecordPool(&pool);
   {
     CSMString s, cut;
     s.Serialize(ar);

@@ -1,10 +1,12 @@
-#include "metafile/SMTextPool.h"
+#include "metafile/SMRecordPool.h"
 
 #include <new>
 #include <sys/mman.h>
 
-char* CSMTextPool::Allocate(size_t size) {
-  if (size > m_nLeft) {
+char* CSMRecordPool::Allocate(size_t size, size_t alignment) {
+  size_t skip = (alignment - reinterpret_cast<uintptr_t>(m_pNext) % alignment) % alignment;
+  if (size + skip > m_nLeft) {
+    skip = 0;  // blocks start page-aligned
     // Blocks grow with what the pool holds, from kFirstBlockSize up to kBlockSize, so that a
     // small set stays small; a text larger than a quarter block gets a block of its own.
     size_t blockSize = m_nHeld < kFirstBlockSize ? kFirstBlockSize : (m_nHeld < kBlockSize ? m_nHeld : kBlockSize);
@@ -20,13 +22,13 @@ char* CSMTextPool::Allocate(size_t size) {
     m_pNext = static_cast<char*>(block);
     m_nLeft = blockSize;
   }
-  char* text = m_pNext;
-  m_pNext += size;
-  m_nLeft -= size;
+  char* text = m_pNext + skip;
+  m_pNext += skip + size;
+  m_nLeft -= skip + size;
   return text;
 }
 
-void CSMTextPool::Clear() {
+void CSMRecordPool::Clear() {
   for (auto& [start, size] : m_blocks) munmap(start, size);
   m_blocks.clear();
   m_nHeld = 0;

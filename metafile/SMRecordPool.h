@@ -1,0 +1,29 @@
+// Storage for the texts and sound file entries of loaded records: large blocks handed out piece
+// by piece and freed together, instead of one heap allocation each.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class CSMRecordPool {
+ public:
+  CSMRecordPool() = default;
+  CSMRecordPool(const CSMRecordPool&) = delete;
+  CSMRecordPool& operator=(const CSMRecordPool&) = delete;
+  ~CSMRecordPool() { Clear(); }
+
+  // `size` bytes at a multiple of `alignment` (a power of two), valid until Clear.
+  char* Allocate(size_t size, size_t alignment = 1);
+  // Frees every block; the texts handed out become invalid.
+  void Clear();
+
+  static constexpr size_t kFirstBlockSize = 64 << 10;
+  static constexpr size_t kBlockSize = 4 << 20;
+
+ private:
+  std::vector<std::pair<char*, size_t>> m_blocks;  // start and size of each block
+  size_t m_nHeld = 0;  // bytes in all blocks
+  char* m_pNext = nullptr;
+  size_t m_nLeft = 0;
+};
