@@ -12,6 +12,7 @@ void CArchiver::Open(FILE* file, int32_t mode) {
   if (mode < MODE_LOAD || mode > MODE_STORE) Throw(2, "CArchiver::Open: invalid parameter!");
   m_pFile = file;
   m_nMode = mode;
+  m_nTell = -1;
   struct stat st;
   m_nFileSize = (fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) ? st.st_size : -1;
 }
@@ -20,13 +21,21 @@ void CArchiver::Close() {
   if (m_pFile && m_nMode == MODE_STORE) fflush(m_pFile);
   m_pFile = nullptr;
   m_nMode = MODE_CLOSED;
+  m_nTell = -1;
 }
 
 FILE* CArchiver::Detach() {
   FILE* file = m_pFile;
   m_pFile = nullptr;
   m_nMode = MODE_CLOSED;
+  m_nTell = -1;
   return file;
+}
+
+long CArchiver::Tell() {
+  if (!m_pFile) return -1;
+  if (m_nTell < 0) m_nTell = ftell(m_pFile);
+  return m_nTell;
 }
 
 void CArchiver::Read(void* buffer, size_t count) {
@@ -39,30 +48,43 @@ void CArchiver::Read(void* buffer, size_t count) {
     auto* out = static_cast<unsigned char*>(buffer);
     for (size_t i = 0; i < count; ++i) {
       int c = getc_unlocked(m_pFile);
-      if (c == EOF) Throw(6);
+      if (c == EOF) ThrowAfterMove(6);
       out[i] = static_cast<unsigned char>(c);
     }
   } else if (fread_unlocked(buffer, count, 1, m_pFile) != 1) {
-    Throw(6);
+    ThrowAfterMove(6);
   }
+  if (m_nTell >= 0) m_nTell += static_cast<long>(count);
+}
+
+void CArchiver::ThrowAfterMove(int32_t code) {
+  m_nTell = -1;  // the stream stands wherever the failed call left it
+  Throw(code);
 }
 
 void CArchiver::Write(const void* buffer, size_t count) {
   if (!m_pFile) Throw(3);
   if (m_nMode != MODE_STORE) Throw(4);
   if (!buffer) Throw(9);
-  if (count != 0 && fwrite(buffer, count, 1, m_pFile) != 1) Throw(7);
+  if (count != 0 && fwrite(buffer, count, 1, m_pFile) != 1) ThrowAfterMove(7);
+  if (m_nTell >= 0) m_nTell += static_cast<long>(count);
 }
 
 void CArchiver::Seek(int32_t offset, int origin) {
   if (!m_pFile) Throw(3);
-  if (fseek(m_pFile, offset, origin) != 0) Throw(8);
+  if (fseek(m_pFile, offset, origin) != 0) ThrowAfterMove(8);
+  if (origin == SEEK_SET)
+    m_nTell = offset;
+  else if (origin == SEEK_CUR && m_nTell >= 0)
+    m_nTell += offset;
+  else
+    m_nTell = -1;
 }
 
 uint64_t CArchiver::BytesLeft() const {
   if (!m_pFile) return 0;
   if (m_nFileSize < 0) return UINT64_MAX;
-  long pos = ftell(m_pFile);
+  long pos = const_cast<CArchiver*>(this)->Tell();
   if (pos < 0 || pos >= m_nFileSize) return 0;
   return static_cast<uint64_t>(m_nFileSize - pos);
 }

@@ -29,6 +29,9 @@ class CArchiver {
   void Read(void* buffer, size_t count);
   void Write(const void* buffer, size_t count);
   void Seek(int32_t offset, int origin);
+  // The stream position, as ftell gives it; kept up to date by Read, Write and Seek so that
+  // the stream is asked only after an open or a failed call.
+  long Tell();
 
   bool IsLoading() const { return m_pFile && m_nMode == MODE_LOAD; }
   bool IsStoring() const { return m_pFile && m_nMode == MODE_STORE; }
@@ -57,6 +60,9 @@ class CArchiver {
   int32_t m_nMode = MODE_CLOSED;
 
  private:
+  [[noreturn]] void ThrowAfterMove(int32_t code);
+
   int64_t m_nFileSize = -1;  // size of the attached regular file, -1 when unknown
+  long m_nTell = -1;         // the stream position when known, else -1
   CSMRecordPool* m_pRecordPool = nullptr;
 };

@@ -10,7 +10,7 @@ CSMFileArchiver::~CSMFileArchiver() {
 }
 
 void CSMFileArchiver::RefreshPosition() {
-  long pos = m_pFile ? ftell(m_pFile) : -1;
+  long pos = m_pFile ? Tell() : -1;
   int32_t offset = (pos < 0 || pos > static_cast<long>(CSMOffset::kOffsetMask)) ? -1 : static_cast<int32_t>(pos);
   m_position.Set(m_position.GetFile(), offset);
 }
