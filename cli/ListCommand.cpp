@@ -11,15 +11,17 @@ namespace {
 nlohmann::json RowJson(const CSoundListModel& model, uint32_t row) {
   const SoundListItem* item = model.ItemAt(row);
   const CSMSoundFile* f = item->pFile;
-  static const ColumnKind kId = COL_ID;
-  char id[kCellTextSize];
-  GetCellText(&model, row, &kId, 1, 0, id, sizeof id);
+  static const ColumnKind kTexts[] = {COL_ID, COL_FILENAME};
+  char id[kCellTextSize], fileName[kCellTextSize];
+  GetCellText(&model, row, kTexts, 2, 0, id, sizeof id);
+  GetCellText(&model, row, kTexts, 2, 1, fileName, sizeof fileName);
 
   nlohmann::json j;
   j["row"] = row + 1;
   j["kind"] = item->kind == ITEM_TAGGED ? "tagged" : item->kind == ITEM_MISSION ? "mission" : "file";
   j["id"] = Cp1252ToUtf8(id);
   j["name"] = Cp1252ToUtf8(f->m_name.GetText());
+  j["fileName"] = Cp1252ToUtf8(fileName);
   j["missing"] = f->IsMissing();
   j["metafile"] = f->IsMissing() ? nlohmann::json() : nlohmann::json(f->m_data.GetFile());
   j["offset"] = f->IsMissing() ? nlohmann::json() : nlohmann::json(f->m_data.GetOffset());

@@ -90,6 +90,9 @@ TEST_F(CliTest, JsonHoldsTypedValues) {
   EXPECT_EQ(rows[0]["metafile"], 3);
   EXPECT_EQ(rows[0]["offset"], 13);
   EXPECT_EQ(rows[0]["wavSize"], 600);
+  EXPECT_EQ(rows[1]["fileName"], "wind_storm.ogg");
+  EXPECT_EQ(rows[5]["fileName"], "");  // the missing file named "none"
+  EXPECT_EQ(rows[5]["name"], "none");
   EXPECT_EQ(rows[0]["tags"][0]["tagName"], "+Ambient");
   EXPECT_EQ(rows[0]["tags"][0]["subTagName"], "Calm");
   EXPECT_EQ(rows[7]["missing"], true);
