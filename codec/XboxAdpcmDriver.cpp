@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "codec/XboxAdpcm.h"
+#include "platform/AcmDriverSupport.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -26,12 +27,6 @@ struct StandardFormat {
 constexpr StandardFormat kStandardFormats[8] = {{1, 8000},  {2, 8000},  {1, 11025}, {2, 11025},
                                                 {1, 22050}, {2, 22050}, {1, 44100}, {2, 44100}};
 
-// Narrow text to wide with the system code page (Latin-1 here), always terminated.
-void Widen(WCHAR* dst, size_t cch, const char* src) {
-  size_t n = 0;
-  for (; n + 1 < cch && src[n]; ++n) dst[n] = static_cast<unsigned char>(src[n]);
-  dst[n] = 0;
-}
 
 bool IsValidFormat(const WAVEFORMATEX* pwfx) {
   if (pwfx->nChannels != 1 && pwfx->nChannels != 2) return false;
@@ -58,7 +53,6 @@ void CompleteFormat(WAVEFORMATEX* pwfx, DWORD cbwfx) {
 }
 
 LRESULT DriverDetails(ACMDRIVERDETAILSW* padd) {
-  if (!padd || padd->cbStruct < 4) return MMSYSERR_INVALPARAM;
   ACMDRIVERDETAILSW d;
   std::memset(&d, 0, sizeof d);
   d.fccType = ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC;
@@ -71,28 +65,13 @@ LRESULT DriverDetails(ACMDRIVERDETAILSW* padd) {
   d.cFormatTags = 2;
   d.cFilterTags = 0;
   d.hicon = nullptr;
-  Widen(d.szShortName, ACMDRIVERDETAILS_SHORTNAME_CHARS, "Xbox ADPCM");
-  Widen(d.szLongName, ACMDRIVERDETAILS_LONGNAME_CHARS, "Xbox ADPCM Codec");
-  Widen(d.szCopyright, ACMDRIVERDETAILS_COPYRIGHT_CHARS, kCredit);
-  Widen(d.szLicensing, ACMDRIVERDETAILS_LICENSING_CHARS, "");
-  Widen(d.szFeatures, ACMDRIVERDETAILS_FEATURES_CHARS, "Codec converts Xbox ADPCM <-> PCM");
+  AcmWiden(d.szShortName, ACMDRIVERDETAILS_SHORTNAME_CHARS, "Xbox ADPCM");
+  AcmWiden(d.szLongName, ACMDRIVERDETAILS_LONGNAME_CHARS, "Xbox ADPCM Codec");
+  AcmWiden(d.szCopyright, ACMDRIVERDETAILS_COPYRIGHT_CHARS, kCredit);
+  AcmWiden(d.szLicensing, ACMDRIVERDETAILS_LICENSING_CHARS, "");
+  AcmWiden(d.szFeatures, ACMDRIVERDETAILS_FEATURES_CHARS, "Codec converts Xbox ADPCM <-> PCM");
 
-#define FIELD_END(f) (offsetof(ACMDRIVERDETAILSW, f) + sizeof(d.f))
-  static constexpr size_t kEnds[] = {
-      FIELD_END(cbStruct),    FIELD_END(fccType),    FIELD_END(fccComp),     FIELD_END(wMid),
-      FIELD_END(wPid),        FIELD_END(vdwACM),     FIELD_END(vdwDriver),   FIELD_END(fdwSupport),
-      FIELD_END(cFormatTags), FIELD_END(cFilterTags), FIELD_END(hicon),      FIELD_END(szShortName),
-      FIELD_END(szLongName),  FIELD_END(szCopyright), FIELD_END(szLicensing), FIELD_END(szFeatures)};
-#undef FIELD_END
-  const size_t cbCaller = padd->cbStruct;
-  size_t filled = 0;
-  for (size_t end : kEnds) {
-    if (end > cbCaller) break;
-    filled = end;
-  }
-  std::memcpy(padd, &d, filled);
-  padd->cbStruct = static_cast<DWORD>(filled);
-  return MMSYSERR_NOERROR;
+  return AcmCopyDriverDetails(d, padd);
 }
 
 LRESULT DriverAbout(LPARAM hwndOwner) {
@@ -140,7 +119,7 @@ LRESULT FormatTagDetails(ACMFORMATTAGDETAILSW* paftd, DWORD fdwDetails) {
   } else {
     paftd->dwFormatTag = WAVE_FORMAT_XBOX_ADPCM;
     paftd->cbFormatSize = 20;
-    Widen(paftd->szFormatTag, ACMFORMATTAGDETAILS_FORMATTAG_CHARS, "Xbox ADPCM");
+    AcmWiden(paftd->szFormatTag, ACMFORMATTAGDETAILS_FORMATTAG_CHARS, "Xbox ADPCM");
   }
   return MMSYSERR_NOERROR;
 }

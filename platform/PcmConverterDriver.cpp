@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/AcmDriverSupport.h"
 #include "platform/PcmResampler.h"
 
 namespace {
@@ -21,12 +22,6 @@ struct PcmStream {
   std::vector<float> in, out;
 };
 
-void Widen(WCHAR* dst, size_t cch, const char* src) {
-  size_t n = 0;
-  for (; n + 1 < cch && src[n]; ++n) dst[n] = static_cast<unsigned char>(src[n]);
-  dst[n] = 0;
-}
-
 bool IsValidPcm(const WAVEFORMATEX* p) {
   return p->wFormatTag == WAVE_FORMAT_PCM && (p->nChannels == 1 || p->nChannels == 2) &&
          (p->wBitsPerSample == 8 || p->wBitsPerSample == 16) && p->nSamplesPerSec >= PCMCONV_MIN_RATE &&
@@ -40,7 +35,6 @@ void CompletePcm(WAVEFORMATEX* p, DWORD cb) {
 }
 
 LRESULT DriverDetails(ACMDRIVERDETAILSW* padd) {
-  if (!padd || padd->cbStruct < 4) return MMSYSERR_INVALPARAM;
   ACMDRIVERDETAILSW d;
   std::memset(&d, 0, sizeof d);
   d.fccType = ACMDRIVERDETAILS_FCCTYPE_AUDIOCODEC;
@@ -50,25 +44,11 @@ LRESULT DriverDetails(ACMDRIVERDETAILSW* padd) {
   d.vdwDriver = 0x01000000;
   d.fdwSupport = ACMDRIVERDETAILS_SUPPORTF_CONVERTER;
   d.cFormatTags = 1;
-  Widen(d.szShortName, ACMDRIVERDETAILS_SHORTNAME_CHARS, "PCM Converter");
-  Widen(d.szLongName, ACMDRIVERDETAILS_LONGNAME_CHARS, "Quarn Vantor PCM Converter");
-  Widen(d.szCopyright, ACMDRIVERDETAILS_COPYRIGHT_CHARS, "Written by the Quarn Vantor developers");
-  Widen(d.szFeatures, ACMDRIVERDETAILS_FEATURES_CHARS, "Converts PCM sample rate, channels and 8/16 bits");
-  const size_t cb = padd->cbStruct < sizeof d ? padd->cbStruct : sizeof d;
-  // Whole fields only: the numeric head, then each string that fits.
-  static constexpr size_t kEnds[] = {4, 8, 12, 14, 16, 20, 24, 28, 32, 36,
-                                     offsetof(ACMDRIVERDETAILSW, szShortName),
-                                     offsetof(ACMDRIVERDETAILSW, szLongName),
-                                     offsetof(ACMDRIVERDETAILSW, szCopyright),
-                                     offsetof(ACMDRIVERDETAILSW, szLicensing),
-                                     offsetof(ACMDRIVERDETAILSW, szFeatures),
-                                     sizeof(ACMDRIVERDETAILSW)};
-  size_t filled = 0;
-  for (size_t end : kEnds)
-    if (end <= cb) filled = end;
-  std::memcpy(padd, &d, filled);
-  padd->cbStruct = static_cast<DWORD>(filled);
-  return MMSYSERR_NOERROR;
+  AcmWiden(d.szShortName, ACMDRIVERDETAILS_SHORTNAME_CHARS, "PCM Converter");
+  AcmWiden(d.szLongName, ACMDRIVERDETAILS_LONGNAME_CHARS, "Quarn Vantor PCM Converter");
+  AcmWiden(d.szCopyright, ACMDRIVERDETAILS_COPYRIGHT_CHARS, "Written by the Quarn Vantor developers");
+  AcmWiden(d.szFeatures, ACMDRIVERDETAILS_FEATURES_CHARS, "Converts PCM sample rate, channels and 8/16 bits");
+  return AcmCopyDriverDetails(d, padd);
 }
 
 LRESULT FormatTagDetails(ACMFORMATTAGDETAILSW* p, DWORD fdw) {
@@ -91,7 +71,7 @@ LRESULT FormatTagDetails(ACMFORMATTAGDETAILSW* p, DWORD fdw) {
   p->cbFormatSize = 16;
   p->fdwSupport = ACMDRIVERDETAILS_SUPPORTF_CONVERTER;
   p->cStandardFormats = kStandardFormats;
-  Widen(p->szFormatTag, ACMFORMATTAGDETAILS_FORMATTAG_CHARS, "PCM");
+  AcmWiden(p->szFormatTag, ACMFORMATTAGDETAILS_FORMATTAG_CHARS, "PCM");
   return MMSYSERR_NOERROR;
 }
 
