@@ -191,23 +191,18 @@ void CWaveBufferRing::Create(int nCount, int nSize) {
   Allocate(nSize);
 }
 
-MMRESULT CWaveBufferRing::PrepareWaveHeaders(HWAVEOUT hwo) {
+MMRESULT CWaveBufferRing::ForEachWaveHeader(HWAVEOUT hwo, MMRESULT (*call)(HWAVEOUT, LPWAVEHDR, UINT)) {
   MMRESULT last = MMSYSERR_NOERROR;
   for (int i = 0; m_pSlots && i < m_nCount; ++i) {
-    const MMRESULT mmr = waveOutPrepareHeader(hwo, &m_pSlots[i].hdr, sizeof(WAVEHDR));
+    const MMRESULT mmr = call(hwo, &m_pSlots[i].hdr, sizeof(WAVEHDR));
     if (mmr != MMSYSERR_NOERROR) last = mmr;
   }
   return last;
 }
 
-MMRESULT CWaveBufferRing::UnprepareWaveHeaders(HWAVEOUT hwo) {
-  MMRESULT last = MMSYSERR_NOERROR;
-  for (int i = 0; m_pSlots && i < m_nCount; ++i) {
-    const MMRESULT mmr = waveOutUnprepareHeader(hwo, &m_pSlots[i].hdr, sizeof(WAVEHDR));
-    if (mmr != MMSYSERR_NOERROR) last = mmr;
-  }
-  return last;
-}
+MMRESULT CWaveBufferRing::PrepareWaveHeaders(HWAVEOUT hwo) { return ForEachWaveHeader(hwo, waveOutPrepareHeader); }
+
+MMRESULT CWaveBufferRing::UnprepareWaveHeaders(HWAVEOUT hwo) { return ForEachWaveHeader(hwo, waveOutUnprepareHeader); }
 
 MMRESULT CWaveBufferRing::WriteCurrent(HWAVEOUT hwo) {
   if (!m_pData || m_nValid < 0 || !m_pCurrentHeader) return MMSYSERR_ERROR;

@@ -69,5 +69,7 @@ class CWaveBufferRing : public CSampleBuffer {
   WAVEHDR* m_pCurrentHeader = nullptr;
 
  private:
+  // Calls a wave-header function on every slot; the last failure, or 0.
+  MMRESULT ForEachWaveHeader(HWAVEOUT hwo, MMRESULT (*call)(HWAVEOUT, LPWAVEHDR, UINT));
   void ReleaseSlotStorage();
 };
