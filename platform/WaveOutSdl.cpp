@@ -12,6 +12,7 @@
 #include <new>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "platform/ThreadMessage.h"
 #include "platform/WaveOut.h"
@@ -21,6 +22,11 @@ namespace {
 // When the queue runs dry in the middle of a stream the callback waits this long for the
 // next buffer before it plays silence, so a writer that is a little late leaves no gap.
 constexpr std::chrono::milliseconds kUnderrunGrace{200};
+
+// A buffer returns once the callback has copied it, before the system's mixer (PulseAudio,
+// PipeWire) has played it. A device closed sooner than this after its last buffer returned
+// plays silence until then, so the mixer does not drop the end of the sound.
+constexpr std::chrono::milliseconds kPlayOut{250};
 
 struct SdlWaveOut {
   SDL_AudioDeviceID device = 0;
@@ -34,6 +40,7 @@ struct SdlWaveOut {
   DWORD played = 0;        // bytes of the first queued buffer already taken
   bool streaming = false;  // buffers were written since the last underrun or reset
   bool closing = false;
+  std::chrono::steady_clock::time_point lastReturn;
 
   HWAVEOUT Handle() { return reinterpret_cast<HWAVEOUT>(this); }
 
@@ -46,6 +53,7 @@ struct SdlWaveOut {
 
   void Return(LPWAVEHDR pwh) {
     pwh->dwFlags = (pwh->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+    lastReturn = std::chrono::steady_clock::now();
     Notify(MM_WOM_DONE, pwh);
   }
 };
@@ -220,7 +228,10 @@ MMRESULT SdlReset(HWAVEOUT hwo) {
   if (!d) return MMSYSERR_INVALHANDLE;
   {
     std::lock_guard<std::mutex> deviceLock(d->mutex);
-    for (LPWAVEHDR pwh : d->queue) d->Return(pwh);
+    if (!d->queue.empty()) {
+      for (LPWAVEHDR pwh : d->queue) d->Return(pwh);
+      d->lastReturn = {};  // cut off: nothing is left to play out
+    }
     d->queue.clear();
     d->played = 0;
     d->streaming = false;
@@ -233,6 +244,13 @@ MMRESULT SdlClose(HWAVEOUT hwo) {
   std::lock_guard<std::mutex> lock(g_devicesMutex);
   SdlWaveOut* d = Find(hwo);
   if (!d) return MMSYSERR_INVALHANDLE;
+  std::chrono::steady_clock::time_point playedOut;
+  {
+    std::lock_guard<std::mutex> deviceLock(d->mutex);
+    if (!d->queue.empty()) return WAVERR_STILLPLAYING;
+    playedOut = d->lastReturn + kPlayOut;
+  }
+  std::this_thread::sleep_until(playedOut);
   {
     std::lock_guard<std::mutex> deviceLock(d->mutex);
     if (!d->queue.empty()) return WAVERR_STILLPLAYING;

@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   libvorbis-dev libsdl2-dev qt6-base-dev
-  ffmpeg sox espeak-ng
+  ffmpeg sox espeak-ng pulseaudio pulseaudio-utils
   time
 )
 
