@@ -9,6 +9,8 @@
 #include "codec/AcmDriverRegistration.h"
 #include "codec/XboxAdpcmDriver.h"
 
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // headers are filled in part, the rest zeroed
+
 namespace {
 
 WAVEFORMATEX Pcm(WORD ch, DWORD rate, WORD bits = 16) {
@@ -20,22 +22,67 @@ struct Codec : ::testing::Test {
   void SetUp() override { ASSERT_TRUE(RegisterAcmDrivers()); }
   void TearDown() override { RemoveAcmDrivers(); }
 };
+using Converter = Codec;  // the installed PCM converter, used chunk by chunk with START on every call
 
+// Converts src through the converter in destination-sized chunks; returns the output bytes.
+std::vector<BYTE> ConvertChunked(WAVEFORMATEX src, WAVEFORMATEX dst, const std::vector<BYTE>& in,
+                                 DWORD dstChunk, std::vector<size_t>* joins = nullptr) {
+  std::vector<BYTE> out;
+  HACMDRIVER had;
+  EXPECT_EQ(acmDriverOpen(&had, g_idPcmConverterDriver, 0), 0u);
+  EXPECT_EQ(acmFormatSuggest(had, &src, &dst, 18, 0xF0000), 0u);
+  HACMSTREAM has;
+  EXPECT_EQ(acmStreamOpen(&has, had, &src, &dst, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME), 0u);
+  DWORD srcChunk = 0;
+  EXPECT_EQ(acmStreamSize(has, dstChunk, &srcChunk, ACM_STREAMSIZEF_DESTINATION), 0u);
+  std::vector<BYTE> s(srcChunk), d(dstChunk);
+  ACMSTREAMHEADER h{sizeof h, 0, 0, s.data(), srcChunk, 0, 0, d.data(), dstChunk};
+  EXPECT_EQ(acmStreamPrepareHeader(has, &h, 0), 0u);
+  for (size_t pos = 0; pos < in.size(); pos += srcChunk) {
+    const DWORD n = static_cast<DWORD>(std::min<size_t>(srcChunk, in.size() - pos));
+    std::memcpy(s.data(), in.data() + pos, n);
+    h.cbSrcLength = n;
+    EXPECT_EQ(acmStreamConvert(has, &h, ACM_STREAMCONVERTF_BLOCKALIGN | ACM_STREAMCONVERTF_START), 0u);
+    EXPECT_EQ(h.cbSrcLengthUsed, n);  // nothing is dropped
+    EXPECT_LE(h.cbDstLengthUsed, dstChunk);
+    if (joins && !out.empty()) joins->push_back(out.size());
+    out.insert(out.end(), d.begin(), d.begin() + h.cbDstLengthUsed);
+  }
+  h.cbSrcLength = srcChunk;
+  EXPECT_EQ(acmStreamUnprepareHeader(has, &h, 0), 0u);
+  EXPECT_EQ(acmStreamClose(has, 0), 0u);
+  EXPECT_EQ(acmDriverClose(had, 0), 0u);
+  return out;
+}
+
+std::vector<BYTE> Tone16(WORD ch, DWORD rate, double freq, size_t frames) {
+  std::vector<BYTE> b(frames * ch * 2);
+  for (size_t i = 0; i < frames * ch; ++i) {
+    const int16_t v = static_cast<int16_t>(std::lrint(20000 * std::sin(2 * M_PI * freq * (i / ch) / rate)));
+    std::memcpy(b.data() + 2 * i, &v, 2);
+  }
+  return b;
+}
+
+int16_t At(const std::vector<BYTE>& b, size_t i) {
+  int16_t v;
+  std::memcpy(&v, b.data() + 2 * i, 2);
+  return v;
+}
+
+using Seen = std::vector<std::pair<HACMDRIVERID, DWORD>>;
 BOOL CALLBACK Collect(HACMDRIVERID id, DWORD_PTR inst, DWORD support) {
-  reinterpret_cast<std::vector<std::pair<HACMDRIVERID, DWORD>>*>(inst)->push_back({id, support});
+  reinterpret_cast<Seen*>(inst)->push_back({id, support});
   return TRUE;
 }
 
 TEST_F(Codec, RegistrationLookupAndRemoval) {
   ASSERT_NE(g_idXboxAdpcmDriver, nullptr);
   ASSERT_NE(g_idPcmConverterDriver, nullptr);
-  std::vector<std::pair<HACMDRIVERID, DWORD>> seen;
+  Seen seen;
   ASSERT_EQ(acmDriverEnum(Collect, reinterpret_cast<DWORD_PTR>(&seen), 0), 0u);
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].first, g_idXboxAdpcmDriver);  // local drivers come first
-  EXPECT_EQ(seen[0].second, ACMDRIVERDETAILS_SUPPORTF_CODEC | ACMDRIVERDETAILS_SUPPORTF_LOCAL);
-  EXPECT_EQ(seen[1].first, g_idPcmConverterDriver);
-  EXPECT_EQ(seen[1].second, ACMDRIVERDETAILS_SUPPORTF_CONVERTER);
+  EXPECT_EQ(seen, (Seen{{g_idXboxAdpcmDriver, ACMDRIVERDETAILS_SUPPORTF_CODEC | ACMDRIVERDETAILS_SUPPORTF_LOCAL},
+                        {g_idPcmConverterDriver, ACMDRIVERDETAILS_SUPPORTF_CONVERTER}}));  // local drivers first
   seen.clear();
   ASSERT_EQ(acmDriverEnum(Collect, reinterpret_cast<DWORD_PTR>(&seen), ACM_DRIVERENUMF_NOLOCAL), 0u);
   EXPECT_EQ(seen.size(), 1u);
@@ -45,7 +92,6 @@ TEST_F(Codec, RegistrationLookupAndRemoval) {
   ASSERT_EQ(acmDriverDetailsA(g_idXboxAdpcmDriver, &d, 0), 0u);
   EXPECT_EQ(d.cbStruct, sizeof d);
   EXPECT_STREQ(d.szShortName, "Xbox ADPCM");
-  EXPECT_STREQ(d.szFeatures, "Codec converts Xbox ADPCM <-> PCM");
   EXPECT_EQ(d.wPid, 105);
   d.cbStruct = offsetof(ACMDRIVERDETAILSA, szLongName) + 10;
   ASSERT_EQ(acmDriverDetailsA(g_idXboxAdpcmDriver, &d, 0), 0u);
@@ -84,11 +130,10 @@ TEST_F(Codec, BadHandlesParametersAndFlags) {
   EXPECT_EQ(acmDriverOpen(nullptr, g_idXboxAdpcmDriver, 0), MMSYSERR_INVALPARAM);
   EXPECT_EQ(acmDriverOpen(&had, g_idXboxAdpcmDriver, 1), MMSYSERR_INVALFLAG);
 
-  WAVEFORMATEX src = Pcm(1, 22050), dst = Pcm(2, 44100);
+  WAVEFORMATEX src = Pcm(1, 22050), dst = Pcm(2, 44100), bad = Pcm(3, 22050);
   EXPECT_EQ(acmFormatSuggest(reinterpret_cast<HACMDRIVER>(&d), &src, &dst, 18, 0), MMSYSERR_INVALHANDLE);
   EXPECT_EQ(acmFormatSuggest(nullptr, &src, &dst, 18, 1), MMSYSERR_INVALFLAG);
   EXPECT_EQ(acmFormatSuggest(nullptr, nullptr, &dst, 18, 0), MMSYSERR_INVALPARAM);
-  WAVEFORMATEX bad = Pcm(3, 22050);
   EXPECT_EQ(acmFormatSuggest(nullptr, &bad, &dst, 18, 0), ACMERR_NOTPOSSIBLE);
 
   HACMSTREAM has;
@@ -122,15 +167,8 @@ TEST_F(Codec, DecodingStreamWithHeaderLifecycle) {
   EXPECT_EQ(acmStreamSize(dec, 16384, &srcBytes, 2), MMSYSERR_INVALFLAG);
   EXPECT_EQ(acmStreamSize(dec, 16384, nullptr, 0), MMSYSERR_INVALPARAM);
 
-  std::vector<int16_t> tone(4096 * 2);
-  for (size_t i = 0; i < tone.size(); ++i) tone[i] = static_cast<int16_t>(9000 * std::sin(i / 2 * 0.0712));
-  std::vector<BYTE> blocks(srcBytes), out(16384);
-  ACMSTREAMHEADER he{};
-  he.cbStruct = sizeof he;
-  he.pbSrc = reinterpret_cast<LPBYTE>(tone.data());
-  he.cbSrcLength = 16384;
-  he.pbDst = blocks.data();
-  he.cbDstLength = srcBytes;
+  std::vector<BYTE> tone = Tone16(2, 44100, 500, 4096), blocks(srcBytes), out(16384);
+  ACMSTREAMHEADER he{sizeof he, 0, 0, tone.data(), 16384, 0, 0, blocks.data(), srcBytes};
   EXPECT_EQ(acmStreamConvert(enc, &he, ACM_STREAMCONVERTF_START), ACMERR_UNPREPARED);
   ASSERT_EQ(acmStreamPrepareHeader(enc, &he, 0), 0u);
   EXPECT_TRUE(he.fdwStatus & ACMSTREAMHEADER_STATUSF_PREPARED);
@@ -141,27 +179,20 @@ TEST_F(Codec, DecodingStreamWithHeaderLifecycle) {
   EXPECT_EQ(he.cbDstLengthUsed, srcBytes);
   he.cbSrcLength = 17000;  // beyond what was prepared
   EXPECT_EQ(acmStreamConvert(enc, &he, 0), MMSYSERR_INVALPARAM);
-  he.cbSrcLength = 100;    // shortened: unprepare wants the prepared lengths back
+  he.cbSrcLength = 100;  // shortened: unprepare wants the prepared lengths back
   EXPECT_EQ(acmStreamUnprepareHeader(enc, &he, 0), MMSYSERR_INVALPARAM);
   he.cbSrcLength = 16384;
   EXPECT_EQ(acmStreamUnprepareHeader(enc, &he, 0), 0u);
   EXPECT_EQ(acmStreamUnprepareHeader(enc, &he, 0), ACMERR_UNPREPARED);
 
-  ACMSTREAMHEADER hd{};
-  hd.cbStruct = sizeof hd;
-  hd.pbSrc = blocks.data();
-  hd.cbSrcLength = srcBytes;
-  hd.pbDst = out.data();
-  hd.cbDstLength = 16384;
+  ACMSTREAMHEADER hd{sizeof hd, 0, 0, blocks.data(), srcBytes, 0, 0, out.data(), 16384};
   ASSERT_EQ(acmStreamPrepareHeader(dec, &hd, 0), 0u);
-  ASSERT_EQ(acmStreamConvert(dec, &hd, 0x14), 0u);
+  ASSERT_EQ(acmStreamConvert(dec, &hd, ACM_STREAMCONVERTF_START | ACM_STREAMCONVERTF_BLOCKALIGN), 0u);
   EXPECT_EQ(hd.cbDstLengthUsed, 16384u);
   double sig = 0, err = 0;
-  for (size_t i = 0; i < tone.size(); ++i) {
-    int16_t y;
-    std::memcpy(&y, out.data() + 2 * i, 2);
-    sig += double(tone[i]) * tone[i];
-    err += double(tone[i] - y) * (tone[i] - y);
+  for (size_t i = 0; i < 4096 * 2; ++i) {
+    sig += std::pow(At(tone, i), 2);
+    err += std::pow(At(tone, i) - At(out, i), 2);
   }
   EXPECT_GT(10 * std::log10(sig / err), 25.0);
   EXPECT_EQ(acmDriverClose(had, 0), ACMERR_BUSY);  // streams still open on it
@@ -187,6 +218,73 @@ TEST_F(Codec, StreamOpenQueryAndRefusal) {
   // Without a driver handle the manager finds the codec itself.
   ASSERT_EQ(acmStreamOpen(&has, nullptr, &adpcm, &pcm, nullptr, 0, 0, 0), 0u);
   EXPECT_EQ(acmDriverRemove(g_idXboxAdpcmDriver, 0), ACMERR_BUSY);
+  EXPECT_EQ(acmStreamClose(has, 0), 0u);
+  EXPECT_EQ(acmDriverClose(had, 0), 0u);
+}
+
+TEST_F(Converter, RatesKeepPitchLengthAndJoinChunksSmoothly) {
+  for (DWORD rate : {8000u, 11025u, 22050u, 32000u, 48000u}) {
+    for (WORD ch : {1, 2}) {
+      SCOPED_TRACE(testing::Message() << rate << " Hz, " << ch << " ch");
+      const size_t frames = rate * 2;  // two seconds
+      std::vector<size_t> joins;
+      const auto out = ConvertChunked(Pcm(ch, rate), Pcm(2, 44100), Tone16(ch, rate, 1000, frames), 16384, &joins);
+      const size_t outFrames = out.size() / 4;
+      const double delay = 32 * 44100.0 / std::min(rate, 44100u);  // the tail held back by the filter
+      EXPECT_NEAR(double(outFrames), frames * 44100.0 / rate - delay, 3);
+      // Pitch: rising zero crossings of the left channel over the steady part.
+      int rises = 0;
+      for (size_t i = 4411; i < 4410 + 44100; ++i) rises += At(out, 2 * (i - 1)) < 0 && At(out, 2 * i) >= 0;
+      EXPECT_NEAR(rises, 1000, 1);
+      // Joins: no step larger than the largest step inside the chunks.
+      int inside = 0, atJoin = 0;
+      for (size_t i = 4410; i + 1 < outFrames; ++i)
+        inside = std::max(inside, std::abs(At(out, 2 * i) - At(out, 2 * i - 2)));
+      for (size_t j : joins)
+        if (j / 4 > 4410 && j / 4 < outFrames)
+          atJoin = std::max(atJoin, std::abs(At(out, j / 2) - At(out, j / 2 - 2)));
+      EXPECT_LE(atJoin, inside);
+      EXPECT_NEAR(inside, 20000 * 2 * M_PI * 1000 / 44100, 60);
+      for (size_t i = 0; i < outFrames; ++i) EXPECT_EQ(At(out, 2 * i), At(out, 2 * i + 1));
+    }
+  }
+}
+
+TEST_F(Converter, ChannelsAndBitsAtEqualRates) {
+  // 8-bit mono to 16-bit stereo is exact.
+  const std::vector<BYTE> u8 = {0, 1, 127, 128, 129, 255};
+  auto out = ConvertChunked(Pcm(1, 11025, 8), Pcm(2, 11025, 16), u8, 16384);
+  ASSERT_EQ(out.size(), u8.size() * 4);
+  for (size_t i = 0; i < 2 * u8.size(); ++i) EXPECT_EQ(At(out, i), (int(u8[i / 2]) - 128) * 256) << i;
+  // 16-bit stereo to 8-bit mono averages, rounds and clamps.
+  std::vector<BYTE> s16(4 * 3);
+  const int16_t v[] = {1000, 3000, -32768, -32768, 32767, 32767};
+  std::memcpy(s16.data(), v, sizeof v);
+  out = ConvertChunked(Pcm(2, 8000, 16), Pcm(1, 8000, 8), s16, 16384);
+  EXPECT_EQ(out, std::vector<BYTE>({128 + 8, 0, 255}));  // 2000 / 256 = 7.8
+}
+
+TEST_F(Converter, RefusesWhatItCannotConvertAndFlushesAtEnd) {
+  HACMDRIVER had;
+  ASSERT_EQ(acmDriverOpen(&had, g_idPcmConverterDriver, 0), 0u);
+  WAVEFORMATEX src = Pcm(1, 22050), dst = Pcm(2, 44100), low = Pcm(1, 999), wide = Pcm(1, 22050, 24), sug{};
+  WAVEFORMATEX adpcm{WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 12403, 36, 4, 0};
+  HACMSTREAM has;
+  EXPECT_EQ(acmStreamOpen(&has, had, &low, &dst, nullptr, 0, 0, 0), ACMERR_NOTPOSSIBLE);
+  EXPECT_EQ(acmStreamOpen(&has, had, &src, &wide, nullptr, 0, 0, 0), ACMERR_NOTPOSSIBLE);
+  EXPECT_EQ(acmFormatSuggest(had, &src, &adpcm, 18, ACM_FORMATSUGGESTF_WFORMATTAG), ACMERR_NOTPOSSIBLE);
+  ASSERT_EQ(acmFormatSuggest(had, &src, &sug, 18, 0), 0u);
+  EXPECT_EQ(sug.nSamplesPerSec, 22050u);
+  EXPECT_EQ(sug.nAvgBytesPerSec, 44100u);
+
+  // One call flagged END delivers the filter tail: 1000 frames in, 2000 out.
+  ASSERT_EQ(acmStreamOpen(&has, had, &src, &dst, nullptr, 0, 0, 0), 0u);
+  std::vector<BYTE> in = Tone16(1, 22050, 440, 1000), out(2000 * 4 + 64);
+  ACMSTREAMHEADER h{sizeof h, 0, 0, in.data(), DWORD(in.size()), 0, 0, out.data(), DWORD(out.size())};
+  ASSERT_EQ(acmStreamPrepareHeader(has, &h, 0), 0u);
+  ASSERT_EQ(acmStreamConvert(has, &h, ACM_STREAMCONVERTF_START | ACM_STREAMCONVERTF_END), 0u);
+  EXPECT_EQ(h.cbDstLengthUsed, 2000u * 4);
+  ASSERT_EQ(acmStreamUnprepareHeader(has, &h, 0), 0u);
   EXPECT_EQ(acmStreamClose(has, 0), 0u);
   EXPECT_EQ(acmDriverClose(had, 0), 0u);
 }

@@ -11,6 +11,7 @@
 #include "audio/SoundSource.h"
 #include "codec/AcmDriverRegistration.h"
 #include "codec/XboxAdpcm.h"
+#include "tests/support/TempDir.h"
 
 using Bytes = std::vector<uint8_t>;
 using Samples = std::vector<int16_t>;
@@ -19,42 +20,35 @@ inline WAVEFORMATEX Pcm(WORD ch, DWORD rate, WORD bits = 16) {
   const WORD align = WORD(ch * bits / 8);
   return {WAVE_FORMAT_PCM, ch, rate, rate * align, align, bits, 0};
 }
-inline Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
+// WAVE pieces, joined with `+`: little-endian numbers, chunks with their pad byte, a "fmt " body.
 inline Bytes Le(uint32_t v, int n) {
-  Bytes b;
-  for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> 8 * i));
-  return b;
+  const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+  return Bytes(b, b + n);
 }
-inline Bytes Id(const char* s) { return Bytes(s, s + 4); }
-inline Bytes Chunk(const char* id, const Bytes& body) {  // with its pad byte
-  Bytes c = Cat({Id(id), Le(uint32_t(body.size()), 4), body});
+inline Bytes Chunk(const char* id, const Bytes& body) {
+  Bytes c = Text(id) + Le(uint32_t(body.size()), 4) + body;
   if (body.size() % 2) c.push_back(0);
   return c;
 }
 inline Bytes Fmt(WORD tag, WORD ch, DWORD rate, WORD align, WORD bits) {
-  return Cat({Le(tag, 2), Le(ch, 2), Le(rate, 4), Le(rate * align, 4), Le(align, 2), Le(bits, 2)});
+  return Le(tag, 2) + Le(ch, 2) + Le(rate, 4) + Le(rate * align, 4) + Le(align, 2) + Le(bits, 2);
 }
 inline Bytes Riff(const Bytes& chunks) {
-  return Cat({Id("RIFF"), Le(uint32_t(chunks.size() + 4), 4), Id("WAVE"), chunks});
+  return Text("RIFF") + Le(uint32_t(chunks.size() + 4), 4) + Text("WAVE") + chunks;
 }
 inline Bytes PcmWave(const WAVEFORMATEX& f, const Bytes& data) {
   const Bytes fmt = Fmt(1, f.nChannels, f.nSamplesPerSec, f.nBlockAlign, f.wBitsPerSample);
-  return Riff(Cat({Chunk("fmt ", fmt), Chunk("data", data)}));
+  return Riff(Chunk("fmt ", fmt) + Chunk("data", data));
 }
 // As the codec writes it: a 20-byte "fmt " chunk (cbSize 2), and chunks before "data".
 inline Bytes AdpcmWave(WORD ch, DWORD rate, const Bytes& data) {
-  const Bytes fmt = Cat({Fmt(WAVE_FORMAT_XBOX_ADPCM, ch, rate, WORD(36 * ch), 4), Le(2, 2), Le(64, 2)});
-  return Riff(Cat({Chunk("fmt ", fmt), Chunk("fact", Le(0, 4)), Chunk("LIST", Id("INFO")), Chunk("data", data)}));
+  const Bytes fmt = Fmt(WAVE_FORMAT_XBOX_ADPCM, ch, rate, WORD(36 * ch), 4) + Le(2, 2) + Le(64, 2);
+  return Riff(Chunk("fmt ", fmt) + Chunk("fact", Le(0, 4)) + Chunk("LIST", Text("INFO")) + Chunk("data", data));
 }
 
 inline Bytes AsBytes(const Samples& s) {
-  Bytes b(s.size() * 2);
-  std::memcpy(b.data(), s.data(), b.size());
-  return b;
+  const auto* p = reinterpret_cast<const uint8_t*>(s.data());
+  return Bytes(p, p + s.size() * 2);
 }
 inline Samples AsSamples(const Bytes& b) {
   Samples s(b.size() / 2);
@@ -82,6 +76,16 @@ inline Samples AdpcmDecode(const Bytes& blocks, int ch) {
   for (size_t b = 0; b < out.size() / (64 * ch); ++b)
     XboxAdpcmDecodeBlock(&blocks[b * 36 * ch], &out[b * 64 * ch], 64, ch, &st);
   return out;
+}
+
+inline Bytes ReadFileBytes(const std::string& path) {
+  Bytes b;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    uint8_t buf[65536];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) b.insert(b.end(), buf, buf + n);
+    std::fclose(f);
+  }
+  return b;
 }
 
 // A stdio stream holding the bytes, at their start.

@@ -5,33 +5,21 @@
 
 #include "audio/OggFileSource.h"
 #include "tests/audio/AudioTestSupport.h"
-#include "tests/support/TempDir.h"
 
 namespace {
-
-Bytes ReadAll(const std::string& path) {
-  Bytes b;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  for (int c; f && (c = std::fgetc(f)) != EOF;) b.push_back(uint8_t(c));
-  if (f) std::fclose(f);
-  return b;
-}
 
 using OggPeer = AcmTest;
 
 TEST_F(OggPeer, OneStreamOfOneOrTwoChannelsDecodesAsFfmpegDecodesIt) {
   TempDir dir;
-  auto make = [&](const char* name, const char* hz, const char* channels) {
+  for (auto [name, hz, channels] : {std::tuple{"a.ogg", "523", "2"}, {"b.ogg", "330", "1"}, {"c.ogg", "440", "3"}}) {
     const std::string file = dir.file(name);
     const std::string cmd = std::string("ffmpeg -loglevel error -f lavfi -i sine=frequency=") + hz +
                             ":sample_rate=44100:duration=1.3 -ac " + channels + " -c:a libvorbis -y " + file +
                             " && ffmpeg -loglevel error -i " + file + " -f s16le -y " + file + ".raw";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-  };
-  make("a.ogg", "523", "2");
-  make("b.ogg", "330", "1");
-  make("c.ogg", "440", "3");
-  dir.Write("ab.ogg", Cat({ReadAll(dir.file("a.ogg")), ReadAll(dir.file("b.ogg"))}));
+  }
+  dir.Write("ab.ogg", ReadFileBytes(dir.file("a.ogg")) + ReadFileBytes(dir.file("b.ogg")));
   const WAVEFORMATEX out = Pcm(2, 44100);
   for (const char* name : {"a.ogg", "b.ogg", "c.ogg", "ab.ogg"}) {
     SCOPED_TRACE(name);
@@ -43,7 +31,7 @@ TEST_F(OggPeer, OneStreamOfOneOrTwoChannelsDecodesAsFfmpegDecodesIt) {
     ASSERT_EQ(s.OpenFile(dir.file(name).c_str()), one);
     if (!one) continue;
     ASSERT_EQ(s.Attach(&target), 0);
-    const Samples ours = AsSamples(Drain(target)), theirs = AsSamples(ReadAll(dir.file(name) + ".raw"));
+    const Samples ours = AsSamples(Drain(target)), theirs = AsSamples(ReadFileBytes(dir.file(name) + ".raw"));
     const size_t k = name[0] == 'b' ? 2 : 1;  // mono comes out on both channels
     ASSERT_EQ(ours.size(), theirs.size() * k);
     int worst = 0;

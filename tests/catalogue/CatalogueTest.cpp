@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "catalogue/SoundCatalogue.h"
 #include "tests/support/CatalogueProbes.h"
 #include "tests/support/TempDir.h"
@@ -9,47 +7,46 @@
 
 namespace {
 
-// Runs Load with the diagnostics captured.
-std::string LoadCapturing(CSoundCatalogue& c, const std::string& path, bool& result, IProgressSink* sink = nullptr) {
-  FILE* out = tmpfile();
-  result = c.Load(path.c_str(), sink, out);
-  std::string text(static_cast<size_t>(ftell(out)), '\0');
-  rewind(out);
-  size_t n = fread(text.data(), 1, text.size(), out);
-  text.resize(n);
+// Load's result and the diagnostics it printed.
+struct Loaded {
+  bool ok;
+  std::string printed;
+};
+Loaded LoadCapturing(CSoundCatalogue& c, const std::string& path, IProgressSink* sink = nullptr) {
+  char* text = nullptr;
+  size_t size = 0;
+  FILE* out = open_memstream(&text, &size);
+  bool ok = c.Load(path.c_str(), sink, out);
   fclose(out);
-  return text;
+  Loaded result{ok, std::string(text, size)};
+  free(text);
+  return result;
 }
 
 const std::vector<uint8_t> kEmptyTables = Zeros(13) + std::vector<uint8_t>{0x00, 0x00, 0x00, 0x00, 0x00};
+const char kCutDiagnostics[] = "CArchiver exception!\nErrorCode = 0x0006, Message = \"<none>\"\n";
 
-TEST(PathTest, AppendPathAndBasePath) {
-  char dir[CSoundCatalogue::kPathSize] = "C:\\x\\";
-  CSoundCatalogue::AppendPath(dir, "\\y");
-  EXPECT_STREQ(dir, "C:\\x\\y");
-  strcpy(dir, "/games/q");
-  CSoundCatalogue::AppendPath(dir, "y");
-  EXPECT_STREQ(dir, "/games/q/y");
-  strcpy(dir, "/games/q/");
-  CSoundCatalogue::AppendPath(dir, "/y");
-  EXPECT_STREQ(dir, "/games/q/y");
-  strcpy(dir, "C:");
-  CSoundCatalogue::AppendPath(dir, "\\Games\\");
-  EXPECT_STREQ(dir, "C:\\Games\\");
+TEST(PathTest, AppendPathBasePathAndNames) {
   std::string longName(300, 'n');
-  strcpy(dir, "/a");
-  EXPECT_FALSE(CSoundCatalogue::AppendPath(dir, longName.c_str()));
-  EXPECT_STREQ(dir, "/a");
+  struct {
+    const char* dir;
+    const char* name;
+    const char* result;
+  } joins[] = {{"C:\\x\\", "\\y", "C:\\x\\y"}, {"/games/q", "y", "/games/q/y"}, {"/games/q/", "/y", "/games/q/y"},
+               {"C:", "\\Games\\", "C:\\Games\\"}, {"/a", longName.c_str(), nullptr}};
+  for (const auto& j : joins) {
+    char dir[CSoundCatalogue::kPathSize];
+    strcpy(dir, j.dir);
+    EXPECT_EQ(CSoundCatalogue::AppendPath(dir, j.name), j.result != nullptr) << j.dir;
+    EXPECT_STREQ(dir, j.result ? j.result : j.dir);  // a refused name leaves the directory alone
+  }
 
   CSoundCatalogue c;
-  c.SetBasePath("/data/set/");
-  std::string a = c.m_szBasePath;
-  c.SetBasePath("/data/set/SchemaMetafile_DVD1.csc");
-  EXPECT_EQ(a, "/data/set/");
-  EXPECT_EQ(std::string(c.m_szBasePath), a);
-  c.SetBasePath("C:\\Games\\Q\\x.csc");
-  EXPECT_STREQ(c.m_szBasePath, "C:\\Games\\Q\\");
-
+  for (auto [path, base] : {std::pair{"/data/set/", "/data/set/"}, {"/data/set/SchemaMetafile_DVD1.csc", "/data/set/"},
+                            {"C:\\Games\\Q\\x.csc", "C:\\Games\\Q\\"}}) {
+    c.SetBasePath(path);
+    EXPECT_STREQ(c.m_szBasePath, base);
+  }
   EXPECT_STREQ(CSoundCatalogue::GetMetafileName(2), "SchemaMetafile_Harddrive.csc");
   for (int n : {6, 7, -1, 8}) {
     EXPECT_EQ(CSoundCatalogue::GetMetafileName(n), nullptr);
@@ -57,15 +54,14 @@ TEST(PathTest, AppendPathAndBasePath) {
   }
 }
 
-TEST(LoadTest, EmptyTablesAndStages) {
+TEST(LoadTest, EmptyTablesStagesAndCutTable) {
   TempDir dir;
-  dir.Write("SchemaMetafile_Harddrive.csc", kEmptyTables);
+  dir.Write("SCHEMAMETAFILE_HardDrive.CSC", kEmptyTables);  // names match ignoring case
   CountingCatalogue c;
   RecordingSink sink;
-  bool ok = false;
-  std::string printed = LoadCapturing(c, dir.dir(), ok, &sink);
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(printed, "");
+  Loaded loaded = LoadCapturing(c, dir.dir(), &sink);
+  EXPECT_TRUE(loaded.ok);
+  EXPECT_EQ(loaded.printed, "");
   EXPECT_EQ(sink.calls, (std::vector<std::string>{"SetStage(0,1,Reading Sound Tags...)", "Step(0)",
                                                   "SetStage(0,1,Reading Tagged Sounds...)", "Step(0)",
                                                   "SetStage(0,1,Reading Mission Sounds...)", "Step(0)"}));
@@ -74,19 +70,11 @@ TEST(LoadTest, EmptyTablesAndStages) {
   // The path of a file in the directory loads the same set.
   EXPECT_TRUE(c.Load(dir.file("anything.txt").c_str(), nullptr, nullptr));
   EXPECT_EQ(std::string(c.m_szBasePath), dir.dir());
-}
 
-TEST(LoadTest, CutTableFailsWithTwoLines) {
-  TempDir dir;
-  std::vector<uint8_t> cut(kEmptyTables.begin(), kEmptyTables.end() - 1);
-  dir.Write("SchemaMetafile_Harddrive.csc", cut);
-  CSoundCatalogue c;
-  bool ok = true;
-  std::string printed = LoadCapturing(c, dir.dir(), ok);
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(printed, "CArchiver exception!\nErrorCode = 0x0006, Message = \"<none>\"\n");
-  EXPECT_EQ(c.m_soundTags.GetCount(), 0);
-  EXPECT_EQ(c.m_missionSounds.GetCount(), 0);
+  dir.Write("SCHEMAMETAFILE_HardDrive.CSC", std::vector<uint8_t>(kEmptyTables.begin(), kEmptyTables.end() - 1));
+  loaded = LoadCapturing(c, dir.dir());
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_EQ(loaded.printed, kCutDiagnostics);
 }
 
 TEST(LoadTest, MissingSetAndSecondLoadEmptiesFirst) {
@@ -95,34 +83,25 @@ TEST(LoadTest, MissingSetAndSecondLoadEmptiesFirst) {
   MakeSampleSet(w);
   ASSERT_TRUE(w.Write(dir.path()));
   CSoundCatalogue c;
-  bool ok = false;
-  LoadCapturing(c, dir.dir(), ok);
-  ASSERT_TRUE(ok);
+  ASSERT_TRUE(LoadCapturing(c, dir.dir()).ok);
   EXPECT_GT(c.m_taggedSounds.GetCount(), 0);
   c.m_listModel.Rebuild();
   EXPECT_GT(c.m_listModel.nCount, 0u);
 
   TempDir empty;
-  std::string printed = LoadCapturing(c, empty.dir(), ok);
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(printed, "CArchiver exception!\nErrorCode = 0x0005, Message = \"CSMFileArchiver::Open: error opening file!\"\n");
+  Loaded loaded = LoadCapturing(c, empty.dir());
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_EQ(loaded.printed,
+            "CArchiver exception!\nErrorCode = 0x0005, Message = \"CSMFileArchiver::Open: error opening file!\"\n");
   EXPECT_EQ(c.m_soundTags.GetCount(), 0);
   EXPECT_EQ(c.m_taggedSounds.GetCount(), 0);
   EXPECT_EQ(c.m_soundInfos.GetCount(), 0);
   EXPECT_EQ(c.m_listModel.nCount, 0u);
 
   // A path longer than the base path buffer is refused, never overflowed.
-  std::string longPath = "/" + std::string(400, 'd') + "/";
-  printed = LoadCapturing(c, longPath, ok);
-  EXPECT_FALSE(ok);
-  EXPECT_NE(printed.find("0x0005"), std::string::npos);
-}
-
-TEST(LoadTest, MetafileNamesMatchIgnoringCase) {
-  TempDir dir;
-  dir.Write("SCHEMAMETAFILE_HardDrive.CSC", kEmptyTables);
-  CSoundCatalogue c;
-  EXPECT_TRUE(c.Load(dir.dir().c_str(), nullptr, nullptr));
+  loaded = LoadCapturing(c, "/" + std::string(400, 'd') + "/");
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_NE(loaded.printed.find("0x0005"), std::string::npos);
 }
 
 TEST(LoadTest, CutRecordFailsAfterAssigningEarlierPointers) {
@@ -141,10 +120,9 @@ TEST(LoadTest, CutRecordFailsAfterAssigningEarlierPointers) {
   ASSERT_TRUE(w.Write(dir.path()));
   dir.Write("SchemaMetafile_Harddrive.csc", f2);
   CSoundCatalogue c;
-  bool ok = true;
-  std::string printed = LoadCapturing(c, dir.dir(), ok);
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(printed, "CArchiver exception!\nErrorCode = 0x0006, Message = \"<none>\"\n");
+  Loaded loaded = LoadCapturing(c, dir.dir());
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_EQ(loaded.printed, kCutDiagnostics);
   EXPECT_NE(c.m_soundInfos.GetMissionSoundInfo(0), nullptr);
   EXPECT_EQ(c.m_soundInfos.GetMissionSoundInfo(1), nullptr);
 }

@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "tests/support/TempDir.h"
 
 namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
 
 struct Result {
   int status;
@@ -20,21 +26,13 @@ struct Result {
   }
 };
 
-Result Exec(const std::string& args) {
+Result Exec(const std::string& command) {
   TempDir tmp;
-  std::string cmd = args + " 2>" + tmp.file("err");
-  FILE* p = popen(cmd.c_str(), "r");
-  Result r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  FILE* e = fopen(tmp.file("err").c_str(), "rb");
-  while ((n = fread(buf, 1, sizeof buf, e)) > 0) r.err.append(buf, n);
-  fclose(e);
-  return r;
+  int st = std::system((command + " >" + tmp.file("out") + " 2>" + tmp.file("err")).c_str());
+  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, Slurp(tmp.file("out")), Slurp(tmp.file("err"))};
 }
+
+const char kTagTree[] = "Ambient\n  Calm\n  Storm\nWeapons\nVoice\n  Guard\n  Merchant\n  Caf\xC3\xA9\n";
 
 class CliTest : public ::testing::Test {
  protected:
@@ -44,12 +42,14 @@ class CliTest : public ::testing::Test {
   }
   static void TearDownTestSuite() { delete set; }
   Result Vantor(const std::string& args) { return Exec(std::string(VANTOR_BIN) + " " + args); }
+  // `vantor list` of the sample set with more options.
+  Result List(const std::string& options = "") { return Vantor("list " + set->path() + " " + options); }
   static TempDir* set;
 };
 TempDir* CliTest::set = nullptr;
 
 TEST_F(CliTest, ListsRowsAsEscapedUtf8) {
-  Result r = Vantor("list " + set->path());
+  Result r = List();
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<std::string> lines = r.lines();
   ASSERT_EQ(lines.size(), 18u);
@@ -67,22 +67,19 @@ TEST_F(CliTest, ListsRowsAsEscapedUtf8) {
 }
 
 TEST_F(CliTest, FiltersAndSorts) {
-  EXPECT_EQ(Vantor("list " + set->path() + " --show 8").lines().size(), 0u);  // no kind of file shown
-  EXPECT_EQ(Vantor("list " + set->path() + " --show f").lines().size(), 8u);
-  EXPECT_EQ(Vantor("list " + set->path() + " --show 1b").lines().size(), 10u);  // no WAV files
-  EXPECT_EQ(Vantor("list " + set->path() + " --tag 0 --subtag 1").lines().size(), 12u);
-  EXPECT_EQ(Vantor("list " + set->path() + " --missions 3fe --show 17 --columns 1").out,
+  // --show takes the shown switches: 8 shows tagged sounds but no kind of file.
+  for (auto [options, rows] : {std::pair{"--show 8", 0u}, {"--show f", 8u}, {"--show 1b", 10u},  // 1b: no WAV files
+                               {"--tag 0 --subtag 1", 12u}}) {
+    EXPECT_EQ(List(options).lines().size(), rows) << options;
+  }
+  EXPECT_EQ(List("--missions 3fe --show 17 --columns 1").out,
             "m01_guard_halt_male\nm01_guard_halt_male\nm03_merchant_FEMALE\nM02_guard_male\nM02_guard_male\n"
             "m06_gate_female\n");
-  std::vector<std::string> desc = Vantor("list " + set->path() + " --desc --columns 0,2").lines();
-  EXPECT_EQ(desc[0], "18     \tmerchant_f.ogg");
-  std::vector<std::string> bySize = Vantor("list " + set->path() + " --sort 4 --desc --columns 0,4").lines();
-  EXPECT_EQ(bySize[0], "18     \t600");
-  EXPECT_EQ(bySize[17], "1      \t0");
+  EXPECT_EQ(List("--desc --columns 0,2").lines()[0], "18     \tmerchant_f.ogg");
 }
 
 TEST_F(CliTest, JsonHoldsTypedValues) {
-  Result r = Vantor("list " + set->path() + " --json");
+  Result r = List("--json");
   ASSERT_EQ(r.status, 0);
   nlohmann::json rows = nlohmann::json::parse(r.out);
   ASSERT_EQ(rows.size(), 18u);
@@ -104,7 +101,7 @@ TEST_F(CliTest, JsonHoldsTypedValues) {
 }
 
 TEST_F(CliTest, TagsInfoAndMeta) {
-  EXPECT_EQ(Vantor("tags " + set->path()).out, "Ambient\n  Calm\n  Storm\nWeapons\nVoice\n  Guard\n  Merchant\n  Caf\xC3\xA9\n");
+  EXPECT_EQ(Vantor("tags " + set->path()).out, kTagTree);
   nlohmann::json info = nlohmann::json::parse(Vantor("info --json " + set->path()).out);
   EXPECT_EQ(info["tags"], 3);
   EXPECT_EQ(info["taggedSounds"], 5);
@@ -135,8 +132,8 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   Result r = Vantor("list /nonexistent/set");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("/nonexistent/set"), std::string::npos);
-  EXPECT_EQ(Vantor("list " + set->path() + " --show zz").status, 2);
-  EXPECT_EQ(Vantor("list " + set->path() + " --sort 12").status, 2);
+  EXPECT_EQ(List("--show zz").status, 2);
+  EXPECT_EQ(List("--sort 12").status, 2);
   EXPECT_EQ(Vantor("meta " + set->path() + " 99").status, 2);
   EXPECT_EQ(Vantor("frobnicate").status, 2);
   EXPECT_EQ(Vantor("list --help").status, 0);
@@ -145,31 +142,30 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   TempDir cut;
   for (const auto& e : std::filesystem::directory_iterator(set->path()))
     std::filesystem::copy_file(e.path(), cut.file(e.path().filename().string()));
-  std::string hd = cut.file("SchemaMetafile_Harddrive.csc");
-  std::filesystem::resize_file(hd, 110);  // inside the tagged sound table
+  std::filesystem::resize_file(cut.file("SchemaMetafile_Harddrive.csc"), 110);  // inside the tagged sound table
   r = Vantor("list " + cut.path());
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err, "CArchiver exception!\nErrorCode = 0x0006, Message = \"<none>\"\n");
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Vantor("tags " + cut.path()).out, "Ambient\n  Calm\n  Storm\nWeapons\nVoice\n  Guard\n  Merchant\n  Caf\xC3\xA9\n");
+  EXPECT_EQ(Vantor("tags " + cut.path()).out, kTagTree);
 }
 
 TEST_F(CliTest, LocatesTheSetWithoutDir) {
   TempDir home;
-  std::string env = "env -u WINEPREFIX -u XDG_CONFIG_HOME HOME=" + home.path() + " ";
-  Result none = Exec(env + VANTOR_BIN + " info");
+  std::string vantor = "env -u WINEPREFIX -u XDG_CONFIG_HOME HOME=" + home.path() + " " + VANTOR_BIN + " ";
+  Result none = Exec(vantor + "info");
   EXPECT_EQ(none.status, 2);
   EXPECT_NE(none.err.find("Vantor has no valid path to Quarn sound files"), std::string::npos);
-  EXPECT_EQ(Exec(env + VANTOR_BIN + " locate --set " + home.path()).status, 2);  // not a set: nothing stored
+  EXPECT_EQ(Exec(vantor + "locate --set " + home.path()).status, 2);  // not a set: nothing stored
   EXPECT_FALSE(std::filesystem::exists(home.file(".config/quarn-vantor")));
 
-  Result stored = Exec(env + VANTOR_BIN + " locate --set " + set->file("SchemaMetafile_DVD1.csc"));
+  Result stored = Exec(vantor + "locate --set " + set->file("SchemaMetafile_DVD1.csc"));
   ASSERT_EQ(stored.status, 0) << stored.err;
-  Result where = Exec(env + VANTOR_BIN + " locate");
+  Result where = Exec(vantor + "locate");
   EXPECT_EQ(where.lines()[0], set->dir());
   EXPECT_NE(where.out.find("stored setting"), std::string::npos);
-  EXPECT_EQ(Exec(env + VANTOR_BIN + " list").out, Vantor("list " + set->path()).out);
-  EXPECT_EQ(Exec(env + VANTOR_BIN + " meta 2").out, Vantor("meta " + set->path() + " 2").out);
+  EXPECT_EQ(Exec(vantor + "list").out, List().out);
+  EXPECT_EQ(Exec(vantor + "meta 2").out, Vantor("meta " + set->path() + " 2").out);
 }
 
 }  // namespace

@@ -10,36 +10,24 @@
 
 namespace {
 
-std::vector<uint8_t> Le32(uint32_t v) {
-  return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-          static_cast<uint8_t>(v >> 24)};
-}
+using Bytes = std::vector<uint8_t>;
 
-Clip MakeClip(int rate, int channels, std::vector<float> samples) {
-  Clip c;
-  c.rate = rate;
-  c.channels = channels;
-  c.samples = std::move(samples);
-  return c;
-}
+Bytes Le32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
 
 TEST(WaveWriterTest, PcmHeadersAndSamples) {
   // 8 bits, mono, odd data size: unsigned samples and a pad byte after "data".
-  std::vector<uint8_t> eight = WriteWavePcm(MakeClip(11025, 1, {0.0f, 1.0f, -1.0f}), 8);
-  std::vector<uint8_t> expect8 = Text("RIFF") + Le32(40) + Text("WAVEfmt ") + Le32(16) +
-                                 std::vector<uint8_t>{1, 0, 1, 0, 0x11, 0x2B, 0, 0, 0x11, 0x2B, 0, 0, 1, 0, 8, 0} +
-                                 Text("data") + Le32(3) + std::vector<uint8_t>{0x80, 0xFF, 0x01, 0x00};
-  EXPECT_EQ(eight, expect8);
+  EXPECT_EQ(WriteWavePcm(Clip{11025, 1, {0.0f, 1.0f, -1.0f}}, 8),
+            (Text("RIFF") + Le32(40) + Text("WAVEfmt ") + Le32(16) +
+             Bytes{1, 0, 1, 0, 0x11, 0x2B, 0, 0, 0x11, 0x2B, 0, 0, 1, 0, 8, 0} + Text("data") + Le32(3) +
+             Bytes{0x80, 0xFF, 0x01, 0x00}));
 
   // 16 bits, stereo, with a "LIST" INFO chunk (its odd name padded) between "fmt " and "data".
-  Clip stereo = MakeClip(22050, 2, {0.5f, -0.5f, 1.0f, -1.0f});
-  std::vector<uint8_t> sixteen = WriteWavePcm(stereo, 16, "ab");
-  std::vector<uint8_t> expect16 =
-      Text("RIFF") + Le32(68) + Text("WAVEfmt ") + Le32(16) +
-      std::vector<uint8_t>{1, 0, 2, 0, 0x22, 0x56, 0, 0, 0x88, 0x58, 0x01, 0, 4, 0, 16, 0} + Text("LIST") + Le32(16) +
-      Text("INFOINAM") + Le32(3) + std::vector<uint8_t>{'a', 'b', 0, 0} + Text("data") + Le32(8) +
-      std::vector<uint8_t>{0x00, 0x40, 0x00, 0xC0, 0xFF, 0x7F, 0x01, 0x80};
-  EXPECT_EQ(sixteen, expect16);
+  const Clip stereo{22050, 2, {0.5f, -0.5f, 1.0f, -1.0f}};
+  const Bytes sixteen = WriteWavePcm(stereo, 16, "ab");
+  EXPECT_EQ(sixteen, (Text("RIFF") + Le32(68) + Text("WAVEfmt ") + Le32(16) +
+                      Bytes{1, 0, 2, 0, 0x22, 0x56, 0, 0, 0x88, 0x58, 0x01, 0, 4, 0, 16, 0} + Text("LIST") + Le32(16) +
+                      Text("INFOINAM") + Le32(3) + Bytes{'a', 'b', 0, 0} + Text("data") + Le32(8) +
+                      Bytes{0x00, 0x40, 0x00, 0xC0, 0xFF, 0x7F, 0x01, 0x80}));
 
   Clip back;
   ASSERT_TRUE(ParseWavePcm(sixteen, &back));
@@ -58,35 +46,33 @@ TEST(WaveWriterTest, XboxAdpcmHeaderAndBlocksDecodeBack) {
     samples.push_back(static_cast<float>(0.3 * x * x));
     samples.push_back(static_cast<float>(-0.2 * x * x));
   }
-  std::vector<uint8_t> wave = WriteWaveXboxAdpcm(MakeClip(44100, 2, samples), "t");
-  std::vector<uint8_t> header =
-      Text("RIFF") + Le32(218) + Text("WAVEfmt ") + Le32(20) +
-      std::vector<uint8_t>{0x69, 0, 2, 0, 0x44, 0xAC, 0, 0, 0xCC, 0xC1, 0, 0, 72, 0, 4, 0, 2, 0, 64, 0} +
-      Text("fact") + Le32(4) + Le32(frames) + Text("LIST") + Le32(14) + Text("INFOINAM") + Le32(2) +
-      std::vector<uint8_t>{'t', 0} + Text("data") + Le32(2 * 72);
+  const Bytes wave = WriteWaveXboxAdpcm(Clip{44100, 2, samples}, "t");
+  const Bytes header = Text("RIFF") + Le32(218) + Text("WAVEfmt ") + Le32(20) +
+                       Bytes{0x69, 0, 2, 0, 0x44, 0xAC, 0, 0, 0xCC, 0xC1, 0, 0, 72, 0, 4, 0, 2, 0, 64, 0} +
+                       Text("fact") + Le32(4) + Le32(frames) + Text("LIST") + Le32(14) + Text("INFOINAM") + Le32(2) +
+                       Bytes{'t', 0} + Text("data") + Le32(2 * 72);
   ASSERT_EQ(wave.size(), header.size() + 2 * 72);
-  EXPECT_EQ(std::vector<uint8_t>(wave.begin(), wave.begin() + header.size()), header);
+  EXPECT_EQ(Bytes(wave.begin(), wave.begin() + header.size()), header);
 
   // The two blocks decode to the input, the padding to silence.
   std::vector<int16_t> pcm(2 * 64 * 2);
   AdpcmStreamState state{};
   for (int b = 0; b < 2; ++b) XboxAdpcmDecodeBlock(&wave[header.size() + b * 72], &pcm[b * 128], 64, 2, &state);
   EXPECT_EQ(pcm[0], static_cast<int16_t>(std::lround(samples[0] * 32767)));
-  for (int i = 0; i < 2 * frames; ++i) EXPECT_NEAR(pcm[i] / 32768.0, samples[i], 0.02) << i;
-  for (int i = 2 * frames; i < 256; ++i) EXPECT_NEAR(pcm[i] / 32768.0, 0.0, 0.02) << i;
+  for (int i = 0; i < 256; ++i) EXPECT_NEAR(pcm[i] / 32768.0, i < 2 * frames ? samples[i] : 0.0, 0.02) << i;
 }
 
 TEST(OggWriterTest, OneLogicalStreamEndingWithEndOfStream) {
   std::vector<float> samples;
   for (int i = 0; i < 22050; ++i) samples.push_back(static_cast<float>(0.5 * std::sin(i * 0.1)));
-  std::vector<uint8_t> ogg = WriteOggVorbis(MakeClip(22050, 1, samples), 0.3f, 77);
+  const Bytes ogg = WriteOggVorbis(Clip{22050, 1, samples}, 0.3f, 77);
   ASSERT_GT(ogg.size(), 1000u);
   size_t pages = 0;
   uint8_t lastFlags = 0;
   for (size_t at = 0; at < ogg.size(); ++pages) {
     ASSERT_LE(at + 27, ogg.size());
     ASSERT_EQ(std::string(ogg.begin() + at, ogg.begin() + at + 4), "OggS");
-    EXPECT_EQ(ogg[at + 14] | (ogg[at + 15] << 8), 77);
+    EXPECT_EQ(ogg[at + 14] | (ogg[at + 15] << 8), 77);  // the serial number
     lastFlags = ogg[at + 5];
     size_t segments = ogg[at + 26], body = 0;
     for (size_t s = 0; s < segments; ++s) body += ogg[at + 27 + s];

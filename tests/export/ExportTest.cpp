@@ -15,13 +15,13 @@ const Bytes kPcm8 = [] {  // 1001 unsigned 8-bit samples: an odd data size
 }();
 const Bytes kPcm16 = AsBytes(Tone(3000, 2, 22050, 440));  // 12000 bytes
 const Bytes kAdpcm = AdpcmEncode(Tone(64 * 100, 1, 22050, 330), 1);  // 100 blocks of 36 bytes
-const Bytes kOgg = Cat({Id("OggS"), Bytes(9000, 0x5A)});
+const Bytes kOgg = Text("OggS") + Bytes(9000, 0x5A);
 // 8192 stored bytes in all: one whole copy piece and no remainder.
 const Bytes kExact = PcmWave(Pcm(1, 8000), Bytes(8192 - 44, 7));
 
 std::vector<SetSound> Sounds() {
-  const Bytes pcm8Wave = Riff(Cat({Chunk("fmt ", Fmt(1, 1, 11025, 1, 8)), Chunk("LIST", Id("INF")),
-                                   Chunk("data", kPcm8)}));
+  const Bytes pcm8Wave = Riff(Chunk("fmt ", Fmt(1, 1, 11025, 1, 8)) + Chunk("LIST", {'I', 'N', 'F', 0}) +
+                                   Chunk("data", kPcm8));
   return {{"pcm8", pcm8Wave},
           {"pcm16", PcmWave(Pcm(2, 22050), kPcm16)},
           {"adpcm", AdpcmWave(1, 22050, kAdpcm)},
@@ -30,10 +30,10 @@ std::vector<SetSound> Sounds() {
           {"NoNe", kExact},
           {"gone", kExact, false, 1, -1, true},
           {"empty", {}},
-          {"mulaw", Riff(Cat({Chunk("fmt ", Fmt(7, 1, 8000, 1, 8)), Chunk("data", Bytes(100, 1))}))},
+          {"mulaw", Riff(Chunk("fmt ", Fmt(7, 1, 8000, 1, 8)) + Chunk("data", Bytes(100, 1)))},
           {"nowave", Bytes(300, 'x')},
           {"cutraw", kExact, false, 3, 20000},  // claims more than its metafile holds
-          {"cutwave", Cat({Bytes(kExact.begin(), kExact.begin() + 40), Le(16000, 4), Bytes(8148, 9)}), false, 4},
+          {"cutwave", Bytes(kExact.begin(), kExact.begin() + 40) + Le(16000, 4) + Bytes(8148, 9), false, 4},
           {"../../evil", kExact},
           {"a/b", kExact},
           {"C:x", kExact},
@@ -47,10 +47,9 @@ class ExportTest : public AcmTest {
   static void TearDownTestSuite() { delete set; }
   static bool Raw(int row) { return ExtractRaw(&set->model(), set->item(row)); }
   static bool Wave(int row) { return ExtractWave(&set->model(), set->item(row)); }
-  static LoadedSoundSet* set;
+  static inline LoadedSoundSet* set;
   InTempDir out;
 };
-LoadedSoundSet* ExportTest::set = nullptr;
 
 TEST_F(ExportTest, RawCopiesAreTheStoredBytes) {
   for (int row : {0, 1, 2, 3, 4}) EXPECT_TRUE(Raw(row)) << row;
@@ -68,26 +67,23 @@ TEST_F(ExportTest, DecodedWaveFilesHaveTheCanonicalHeader) {
   for (int row : {0, 1, 2, 4}) EXPECT_TRUE(Wave(row)) << row;
   // 8-bit mono, 1001 bytes: the pad byte is in the RIFF size (36 + 1001 + 1) only.
   EXPECT_EQ(ReadFileBytes("pcm8.wav"),
-            Cat({Id("RIFF"), Le(1038, 4), Id("WAVE"), Id("fmt "), Le(16, 4), Le(1, 2), Le(1, 2), Le(11025, 4),
-                 Le(11025, 4), Le(1, 2), Le(8, 2), Id("data"), Le(1001, 4), kPcm8, {0}}));
+            Text("RIFF") + Le(1038, 4) + Text("WAVEfmt ") + Le(16, 4) + Le(1, 2) + Le(1, 2) + Le(11025, 4) +
+                Le(11025, 4) + Le(1, 2) + Le(8, 2) + Text("data") + Le(1001, 4) + kPcm8 + Bytes{0});
   EXPECT_EQ(ReadFileBytes("pcm16.wav"),
-            Cat({Id("RIFF"), Le(12036, 4), Id("WAVE"), Id("fmt "), Le(16, 4), Le(1, 2), Le(2, 2), Le(22050, 4),
-                 Le(88200, 4), Le(4, 2), Le(16, 2), Id("data"), Le(12000, 4), kPcm16}));
+            Text("RIFF") + Le(12036, 4) + Text("WAVEfmt ") + Le(16, 4) + Le(1, 2) + Le(2, 2) + Le(22050, 4) +
+                Le(88200, 4) + Le(4, 2) + Le(16, 2) + Text("data") + Le(12000, 4) + kPcm16);
   // Xbox ADPCM, 100 blocks: 16-bit PCM of 128 bytes per block.
   EXPECT_EQ(ReadFileBytes("adpcm.wav"),
-            Cat({Id("RIFF"), Le(12836, 4), Id("WAVE"), Id("fmt "), Le(16, 4), Le(1, 2), Le(1, 2), Le(22050, 4),
-                 Le(44100, 4), Le(2, 2), Le(16, 2), Id("data"), Le(12800, 4), AsBytes(AdpcmDecode(kAdpcm, 1))}));
+            Text("RIFF") + Le(12836, 4) + Text("WAVEfmt ") + Le(16, 4) + Le(1, 2) + Le(1, 2) + Le(22050, 4) +
+                Le(44100, 4) + Le(2, 2) + Le(16, 2) + Text("data") + Le(12800, 4) + AsBytes(AdpcmDecode(kAdpcm, 1)));
   EXPECT_EQ(ReadFileBytes("exact.wav"), kExact);  // a canonical PCM file comes out as it went in
 }
 
 TEST_F(ExportTest, FailuresAnswerFalseAndLeaveNoStreamOpen) {
   const auto openFds = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
   const auto before = openFds();
-  for (int row : {5, 6, 7}) {  // named "none", no data, no size
-    EXPECT_FALSE(Raw(row)) << row;
-    EXPECT_FALSE(Wave(row)) << row;
-    EXPECT_FALSE(PlayItem(&set->model(), set->item(row))) << row;
-  }
+  for (int row : {5, 6, 7})  // named "none", no data, no size: every way fails
+    EXPECT_FALSE(Raw(row) || Wave(row) || PlayItem(&set->model(), set->item(row))) << row;
   EXPECT_FALSE(Wave(8));  // neither PCM nor Xbox ADPCM
   EXPECT_FALSE(Wave(9));  // no WAVE header
   EXPECT_TRUE(Raw(8) && Raw(9));
@@ -102,10 +98,7 @@ TEST_F(ExportTest, FailuresAnswerFalseAndLeaveNoStreamOpen) {
   std::filesystem::create_directory("pcm16.wav");
   std::filesystem::create_symlink("/dev/full", "adpcm.wav");
   std::filesystem::create_symlink("/dev/full", "voice.ogg");
-  EXPECT_FALSE(Wave(1));
-  EXPECT_FALSE(Raw(1));
-  EXPECT_FALSE(Wave(2));
-  EXPECT_FALSE(Raw(2));
+  for (int row : {1, 2}) EXPECT_FALSE(Wave(row) || Raw(row)) << row;
   EXPECT_FALSE(Raw(3));
   EXPECT_EQ(openFds(), before);
 }
@@ -122,7 +115,8 @@ TEST_F(ExportTest, UntrustedNamesStayInTheOutputDirectory) {
   EXPECT_EQ(name, "x_.._y_.ogg");
   EXPECT_TRUE(MakeOutputFileName("Caf\xE9 ...", "wav", name));  // other text is untouched
   EXPECT_EQ(name, "Caf\xE9 ....wav");
-  for (const char* bad : {static_cast<const char*>(nullptr), "", ".", ".."}) EXPECT_FALSE(MakeOutputFileName(bad, "wav", name));
+  for (const char* bad : {static_cast<const char*>(nullptr), "", ".", ".."})
+    EXPECT_FALSE(MakeOutputFileName(bad, "wav", name));
 }
 
 TEST_F(ExportTest, ExtractRowsCountsSuccessesAndStepsEveryRow) {

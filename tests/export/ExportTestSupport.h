@@ -58,13 +58,3 @@ struct InTempDir : TempDir {
   InTempDir() { std::filesystem::current_path(path()); }
   ~InTempDir() { std::filesystem::current_path(previous); }
 };
-
-inline Bytes ReadFileBytes(const std::string& path) {
-  Bytes b;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    uint8_t buf[65536];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) b.insert(b.end(), buf, buf + n);
-    std::fclose(f);
-  }
-  return b;
-}

@@ -10,8 +10,8 @@ struct Result {
   std::string out;
 };
 
-Result Vantor(const std::string& args) {
-  FILE* p = popen((std::string(VANTOR_BIN) + " " + args + " 2>/dev/null").c_str(), "r");
+Result Vantor(const std::string& args, const std::string& cwd = ".") {
+  FILE* p = popen(("cd '" + cwd + "' && " + VANTOR_BIN + " " + args + " 2>/dev/null").c_str(), "r");
   Result r{-1, ""};
   char buf[512];
   for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
@@ -22,14 +22,15 @@ Result Vantor(const std::string& args) {
 
 const Bytes kPcm = PcmWave(Pcm(2, 22050), AsBytes(Tone(3000, 2, 22050, 440)));
 const Bytes kAdpcm = AdpcmWave(1, 22050, AdpcmEncode(Tone(64 * 50, 1, 22050, 330), 1));
-const Bytes kOgg = Cat({Id("OggS"), Bytes(5000, 1)});
+const Bytes kOgg = Text("OggS") + Bytes(5000, 1);
 
 TEST(ExtractCli, ExtractsTheListedRowsIntoTheOutputDirectory) {
   TempDir work;
-  WriteSoundSet({{"pcm", kPcm}, {"adpcm", kAdpcm}, {"voice", kOgg, true}, {"NONE", kPcm}}, work.file("set"));
+  const std::string set = work.file("set");
+  WriteSoundSet({{"pcm", kPcm}, {"adpcm", kAdpcm}, {"voice", kOgg, true}, {"NONE", kPcm}}, set);
 
   // Every row, decoded, into a directory that does not exist yet; "NONE" fails.
-  Result r = Vantor("extract " + work.file("set") + " --out " + work.file("a/b"));
+  Result r = Vantor("extract " + set + " --out " + work.file("a/b"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Extracted 3 of 4 files.\n");
   EXPECT_EQ(ReadFileBytes(work.file("a/b/pcm.wav")), kPcm);
@@ -37,23 +38,19 @@ TEST(ExtractCli, ExtractsTheListedRowsIntoTheOutputDirectory) {
   EXPECT_EQ(ReadFileBytes(work.file("a/b/voice.ogg")), kOgg);
 
   // Chosen rows, raw, with the set and the output given relative to the current directory.
-  const std::string inWork = "cd " + work.path() + " && ";
-  FILE* p = popen((inWork + VANTOR_BIN + " extract set --raw --rows 2-3 --out raw").c_str(), "r");
-  char line[128] = {};
-  ASSERT_NE(fgets(line, sizeof line, p), nullptr);
-  EXPECT_STREQ(line, "Extracted 2 of 2 files.\n");
-  EXPECT_EQ(WEXITSTATUS(pclose(p)), 0);
+  r = Vantor("extract set --raw --rows 2-3 --out raw", work.path());
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Extracted 2 of 2 files.\n");
   EXPECT_EQ(ReadFileBytes(work.file("raw/adpcm.wav")), kAdpcm);
   EXPECT_EQ(ReadFileBytes(work.file("raw/voice.ogg")), kOgg);
   EXPECT_FALSE(std::filesystem::exists(work.file("raw/pcm.wav")));
 
   // Rows follow the list's order and filters: descending, the first row is the last sound.
-  EXPECT_EQ(Vantor("extract " + work.file("set") + " --desc --rows 1 --out " + work.file("c")).out,
-            "Extracted 0 of 1 files.\n");
-  EXPECT_EQ(Vantor("extract " + work.file("set") + " --show 1b --out " + work.file("d")).out,  // Ogg only
+  EXPECT_EQ(Vantor("extract " + set + " --desc --rows 1 --out " + work.file("c")).out, "Extracted 0 of 1 files.\n");
+  EXPECT_EQ(Vantor("extract " + set + " --show 1b --out " + work.file("d")).out,  // Ogg only
             "Extracted 1 of 1 files.\n");
-  EXPECT_EQ(Vantor("extract " + work.file("set") + " --rows 5 --out " + work.file("e")).status, 2);
-  EXPECT_EQ(Vantor("extract " + work.file("set") + " --rows 2,x").status, 2);
+  EXPECT_EQ(Vantor("extract " + set + " --rows 5 --out " + work.file("e")).status, 2);
+  EXPECT_EQ(Vantor("extract " + set + " --rows 2,x").status, 2);
 }
 
 }  // namespace

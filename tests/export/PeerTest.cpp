@@ -1,6 +1,6 @@
-// Every sound of the demo set extracted, then read back by sox, and the Xbox ADPCM sounds
-// against FFmpeg's decoding of the same stored bytes. Needs the sox and ffmpeg programs;
-// runs in the plain build.
+// Every sound of the demo set extracted both ways: FFmpeg decodes the stored bytes to the generated
+// length and level, sox reads back every decoded file, and our Xbox ADPCM decoding matches FFmpeg's.
+// Needs the sox and ffmpeg programs; runs in the plain build.
 #include <algorithm>
 #include <cstdlib>
 
@@ -19,30 +19,20 @@ std::string Shell(const std::string& cmd) {
   return out;
 }
 
-// Our samples against FFmpeg's, whose 65th sample of every 36-byte channel block is dropped:
-// signal to difference ratio (dB) and the largest difference.
-struct Agreement {
-  double sdr = 0;
-  int worst = 65536;
-};
-Agreement Compare(const Samples& ours, const Samples& theirs, size_t ch) {
-  const size_t blocks = ours.size() / (64 * ch);
-  EXPECT_EQ(ours.size(), blocks * 64 * ch);
-  EXPECT_EQ(theirs.size(), blocks * 65 * ch);
-  Agreement r;
-  if (theirs.size() != blocks * 65 * ch) return r;
-  double sig = 0, diff = 0;
-  r.worst = 0;
-  for (size_t b = 0; b < blocks; ++b)
-    for (size_t n = 0; n < 64; ++n)
-      for (size_t c = 0; c < ch; ++c) {
-        const int a = ours[(b * 64 + n) * ch + c], f = theirs[(b * 65 + n) * ch + c];
-        sig += double(a) * a;
-        diff += double(a - f) * (a - f);
-        r.worst = std::max(r.worst, std::abs(a - f));
-      }
-  r.sdr = diff == 0 ? 200 : 10 * std::log10(sig / diff);
-  return r;
+// FFmpeg's decoding to 16-bit PCM in the file's own channel count; any complaint fails the test.
+Samples FfmpegDecode(const std::string& file, const std::string& raw) {
+  EXPECT_EQ(Shell("ffmpeg -nostdin -v error -y -i '" + file + "' -f s16le '" + raw + "' 2>&1 || echo failed"), "");
+  return AsSamples(ReadFileBytes(raw));
+}
+
+// The largest difference of our samples from FFmpeg's, whose 65th sample of every 36-byte channel
+// block is dropped.
+int WorstDifference(const Samples& ours, const Samples& theirs, size_t ch) {
+  if (theirs.size() != ours.size() / (64 * ch) * 65 * ch) return 65536;
+  int worst = 0;
+  for (size_t i = 0; i < ours.size(); ++i)
+    worst = std::max(worst, std::abs(ours[i] - theirs[i / (64 * ch) * 65 * ch + i % (64 * ch)]));
+  return worst;
 }
 
 // The blocks of a WAVE file's "data" chunk.
@@ -55,29 +45,12 @@ Bytes DataChunk(const Bytes& wave) {
   return {};
 }
 
-Samples FfmpegDecode(const std::string& wav, const std::string& raw) {
-  EXPECT_EQ(std::system(("ffmpeg -nostdin -v error -y -i '" + wav + "' -f s16le '" + raw + "'").c_str()), 0);
-  return AsSamples(ReadFileBytes(raw));
-}
-
 using PeerTest = AcmTest;
 
-TEST_F(PeerTest, ExtractedSoundsAreReadBackBySoxAndMatchFfmpeg) {
+TEST_F(PeerTest, DemoSoundsDecodeWithFfmpegAndSoxAndOurAdpcmMatchesFfmpeg) {
   MetafileSetWriter writer;
   AudioSetManifest manifest;
   MakeDemoSet(writer, &manifest);
-  // Loud tones besides, at the level of the codec's own cross-check with FFmpeg.
-  for (auto [ch, rate] : {std::pair{1, 22050}, {2, 44100}, {2, 11025}}) {
-    const std::string name = "loud_" + std::to_string(ch) + "_" + std::to_string(rate);
-    const Bytes wave = AdpcmWave(WORD(ch), DWORD(rate), AdpcmEncode(Tone(64 * 300, ch, rate, 440), ch));
-    MetafileSetWriter::SoundInfo info;
-    info.files.resize(1);
-    info.files[0].name = name;
-    info.files[0].data = MetafileSetWriter::Address::Item(writer.AddData(1, wave));
-    info.files[0].wavSize = uint32_t(wave.size());
-    writer.taggedSounds.push_back({{{0, MetafileSetWriter::kInvalid}}, MetafileSetWriter::Address::Item(writer.AddRecord(2, info))});
-    manifest.sounds.push_back({0, name, {AudioKind::XboxAdpcm, rate, ch}, 64 * 300, wave.size()});
-  }
   TempDir set, raw, decoded;
   ASSERT_TRUE(writer.Write(set.path()));
   CSoundCatalogue catalogue;
@@ -96,33 +69,53 @@ TEST_F(PeerTest, ExtractedSoundsAreReadBackBySoxAndMatchFfmpeg) {
   int adpcm = 0;
   for (const StoredSound& s : manifest.sounds) {
     const AudioKind kind = s.format.kind;
+    const size_t ch = size_t(s.format.channels);
     const std::string name = s.name + (kind == AudioKind::Ogg ? ".ogg" : ".wav");
     SCOPED_TRACE(name);
     EXPECT_EQ(ReadFileBytes(raw.file(name)).size(), s.bytes);
+
+    // FFmpeg counts the header sample of each Xbox ADPCM block besides its 64 coded ones, and may
+    // keep part of the last Vorbis block that the final granule position cuts off.
+    const Samples theirs = FfmpegDecode(raw.file(name), decoded.file("ffmpeg.raw"));
+    const size_t frames = theirs.size() / ch;
+    if (kind == AudioKind::XboxAdpcm) {
+      EXPECT_EQ(frames, (s.frames + 63) / 64 * 65);
+    } else if (kind == AudioKind::Ogg) {
+      EXPECT_GE(frames, s.frames);
+      EXPECT_LT(frames, s.frames + 2048);
+    } else {
+      EXPECT_EQ(frames, s.frames);
+    }
+    // Audible, unclipped, centred, and without a click at either end.
+    double peak = 0, sum = 0, edge = 0;
+    for (size_t i = 0; i < theirs.size(); ++i) {
+      const double x = theirs[i] / 32768.0;
+      peak = std::max(peak, std::fabs(x));
+      sum += x;
+      if (i < ch || i + ch >= theirs.size()) edge = std::max(edge, std::fabs(x));
+    }
+    EXPECT_LT(edge, 0.02);
+    EXPECT_GT(peak, 0.3);
+    EXPECT_LT(peak, 0.95);
+    EXPECT_LT(std::fabs(sum / double(theirs.size())), 0.01);
+
     if (kind == AudioKind::Ogg) {
       EXPECT_EQ(ReadFileBytes(decoded.file(name)), ReadFileBytes(raw.file(name)));
       continue;
     }
-    // Xbox ADPCM decodes to whole blocks of 64 frames, the last padded with silence.
-    const size_t frames = kind == AudioKind::XboxAdpcm ? (s.frames + 63) / 64 * 64 : s.frames;
+    // Xbox ADPCM decodes to whole blocks of 64 frames, the last padded with silence; any complaint
+    // of sox shows up next to the count.
+    const size_t padded = kind == AudioKind::XboxAdpcm ? (s.frames + 63) / 64 * 64 : s.frames;
     const std::string file = "'" + decoded.file(name) + "'";
-    // Any complaint of sox shows up next to the count.
-    EXPECT_EQ(Shell("sox --i -s " + file + " 2>&1; sox -V2 " + file + " -n 2>&1"), std::to_string(frames) + "\n");
+    EXPECT_EQ(Shell("sox --i -s " + file + " 2>&1; sox -V2 " + file + " -n 2>&1"), std::to_string(padded) + "\n");
     if (kind != AudioKind::XboxAdpcm) continue;
-    // The codec's own decoding of the stored blocks; FFmpeg's apart only by rounding: its
-    // nibble expansion truncates once where ours truncates three terms, less than 3 per sample,
-    // adding up over the 63 samples after a block's header (how much that is in dB depends
-    // on the level: quiet sounds come out near 50 dB).
+    // The codec's own decoding of the stored blocks; FFmpeg's apart only by rounding: its nibble
+    // expansion truncates once where ours truncates three terms, less than 3 per sample, adding up
+    // over the 63 samples after a block's header.
     ++adpcm;
-    const Bytes ours = DataChunk(ReadFileBytes(decoded.file(name)));
-    EXPECT_EQ(AsSamples(ours), AdpcmDecode(DataChunk(ReadFileBytes(raw.file(name))), s.format.channels));
-    const Agreement a =
-        Compare(AsSamples(ours), FfmpegDecode(raw.file(name), decoded.file("ffmpeg.raw")), size_t(s.format.channels));
-    RecordProperty(s.name + "_sdr_db", std::to_string(a.sdr));
-    EXPECT_LE(a.worst, 3 * 63);
-    if (s.name.starts_with("loud_")) {
-      EXPECT_GE(a.sdr, 60.0);
-    }
+    const Samples ours = AsSamples(DataChunk(ReadFileBytes(decoded.file(name))));
+    EXPECT_EQ(ours, AdpcmDecode(DataChunk(ReadFileBytes(raw.file(name))), int(ch)));
+    EXPECT_LE(WorstDifference(ours, theirs, ch), 3 * 63);
   }
   EXPECT_GE(adpcm, 7);
 }

@@ -1,25 +1,21 @@
 // Temporary home folders with settings files, Wine prefixes and metafile sets.
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <string>
 #include <sys/inotify.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <string>
 #include <vector>
+
+#include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
 
 class LocateFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/vantor-locate-XXXXXX";
-    ASSERT_TRUE(mkdtemp(name));
-    m_root = name;
-    m_home = m_root + "/home";
-    m_settingsDir = m_home + "/.config/quarn-vantor";
     fs::create_directories(m_settingsDir);
     setenv("HOME", m_home.c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
@@ -27,10 +23,7 @@ class LocateFixture : public ::testing::Test {
     m_watch = inotify_init1(IN_NONBLOCK);
     inotify_add_watch(m_watch, m_settingsDir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
   }
-  void TearDown() override {
-    close(m_watch);
-    fs::remove_all(m_root);
-  }
+  void TearDown() override { close(m_watch); }
 
   static void Write(const std::string& path, const std::string& text) {
     fs::create_directories(fs::path(path).parent_path());
@@ -60,27 +53,26 @@ class LocateFixture : public ::testing::Test {
            "\"\n\n";
   }
 
-  void WriteSettings(const std::string& valueJson) {
-    Write(m_settingsDir + "/settings.json",
-          "{\"keys\": {\"SOFTWARE\\\\Quarn Vantor\": {\"SchemaMetafile PATH\": " + valueJson + "}}}");
-    Writes();  // not counted
+  // The stored directory as a string value of the settings file; the write is not counted.
+  void WriteSettings(const std::string& text) {
+    Write(m_settingsDir + "/settings.json", "{\"keys\": {\"SOFTWARE\\\\Quarn Vantor\": {\"SchemaMetafile PATH\": "
+                                            "{\"type\": 1, \"text\": \"" + text + "\"}}}}");
+    Writes();
   }
 
   // Settings files completed in the settings folder since the last call.
   int Writes() {
-    char buf[4096];
+    alignas(inotify_event) char buf[4096];
     int count = 0;
-    ssize_t n;
-    while ((n = read(m_watch, buf, sizeof buf)) > 0)
-      for (char* p = buf; p < buf + n;) {
-        auto* e = reinterpret_cast<inotify_event*>(p);
-        if ((e->mask & IN_MOVED_TO) && std::string(e->name) == "settings.json") ++count;
-        if ((e->mask & IN_CLOSE_WRITE) && std::string(e->name) == "settings.json") ++count;
-        p += sizeof(inotify_event) + e->len;
+    for (ssize_t n; (n = read(m_watch, buf, sizeof buf)) > 0;)
+      for (char* p = buf; p < buf + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len) {
+        const auto* e = reinterpret_cast<inotify_event*>(p);
+        count += (e->mask & (IN_MOVED_TO | IN_CLOSE_WRITE)) && std::string(e->name) == "settings.json";
       }
     return count;
   }
 
-  std::string m_root, m_home, m_settingsDir;
+  TempDir m_tmp;
+  std::string m_root = m_tmp.path(), m_home = m_root + "/home", m_settingsDir = m_home + "/.config/quarn-vantor";
   int m_watch = -1;
 };

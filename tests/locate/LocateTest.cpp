@@ -16,67 +16,67 @@ struct ScriptedDialog : IMetafileDialog {
 
 // The stored setting's bytes as the registry returns them.
 std::string StoredValue() {
-  HKEY software = nullptr, program = nullptr;
-  std::string text;
-  DWORD size = 0;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &software) == ERROR_SUCCESS &&
-      RegOpenKeyExA(software, "Quarn Vantor", 0, KEY_READ, &program) == ERROR_SUCCESS &&
-      RegQueryValueExA(program, "SchemaMetafile PATH", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-    text.resize(size);
-    RegQueryValueExA(program, "SchemaMetafile PATH", nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &size);
-  }
-  if (program) RegCloseKey(program);
-  if (software) RegCloseKey(software);
-  return text;
+  HKEY program = nullptr;
+  BYTE buf[4096];
+  DWORD size = sizeof buf;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quarn Vantor", 0, KEY_READ, &program) != ERROR_SUCCESS) return "";
+  const LONG rc = RegQueryValueExA(program, "SchemaMetafile PATH", nullptr, nullptr, buf, &size);
+  RegCloseKey(program);
+  return rc == ERROR_SUCCESS ? std::string(buf, buf + size) : "";
 }
 
-class LocateTest : public LocateFixture {};
+struct Located {
+  bool ok;
+  std::string dir = "untouched";
+  MetafileLocation where;
+};
+Located Locate(IMetafileDialog* dialog = nullptr) {
+  Located l;
+  l.ok = LocateMetafiles(l.dir, dialog, &l.where);
+  return l;
+}
+
+using LocateTest = LocateFixture;
 
 TEST_F(LocateTest, StoredSettingIsUsedWithoutWritingOrDialog) {
   std::string set = MakeSet(m_root + "/sets/a");
   MakePrefix(m_home + "/.wine", GameKey("C:\\\\Elsewhere"));
-  // Trailing '/' kept, none added to, and a stored terminating zero tolerated.
-  for (auto [json, expected] : {std::pair("{\"type\": 1, \"text\": \"" + set + "/\"}", set + "/"),
-                                std::pair("{\"type\": 1, \"text\": \"" + set + "\"}", set + "/"),
-                                std::pair("{\"type\": 1, \"text\": \"" + set + "\\u0000\"}", set + "/")}) {
-    WriteSettings(json);
+  // A trailing '/' kept or added, and a stored terminating zero tolerated.
+  for (const std::string& text : {set + "/", set, set + "\\u0000"}) {
+    WriteSettings(text);
     ScriptedDialog dialog;
-    std::string result;
-    MetafileLocation where;
-    ASSERT_TRUE(LocateMetafiles(result, &dialog, &where)) << json;
-    EXPECT_EQ(result, expected);
-    EXPECT_EQ(where.source, MetafileSource::StoredSetting);
-    EXPECT_EQ(where.origin, m_settingsDir + "/settings.json");
-    EXPECT_FALSE(where.stored);
+    Located l = Locate(&dialog);
+    ASSERT_TRUE(l.ok) << text;
+    EXPECT_EQ(l.dir, set + "/");
+    EXPECT_EQ(l.where.source, MetafileSource::StoredSetting);
+    EXPECT_EQ(l.where.origin, m_settingsDir + "/settings.json");
+    EXPECT_FALSE(l.where.stored);
     EXPECT_EQ(dialog.shown, 0u);
     EXPECT_EQ(Writes(), 0);
   }
 }
 
 TEST_F(LocateTest, StaleSettingFallsToGameRootThroughDriveCAndIsReplacedOnce) {
-  WriteSettings("{\"type\": 1, \"text\": \"" + MakeSet(m_root + "/old") + "/gone/\"}");
+  WriteSettings(MakeSet(m_root + "/old") + "/gone/");
   std::string prefix = MakePrefix(m_home + "/.wine", GameKey("C:\\\\Games\\\\Quarn"));
   MakeSet(prefix + "/drive_c/games/QUARN/content/Qrn/SOUNDS",
           {"schemametafile_memory.csc", "SCHEMAMETAFILE_HARDDRIVE.CSC", "SchemaMetafile_dvd1.csc",
            "SchemaMetafile_DVD2.csc", "SchemaMetafile_DVD3.csc"});
   ScriptedDialog dialog;
-  std::string result;
-  MetafileLocation where;
-  ASSERT_TRUE(LocateMetafiles(result, &dialog, &where));
-  EXPECT_EQ(result, prefix + "/dosdevices/c:/games/QUARN/content/Qrn/SOUNDS/");
-  EXPECT_EQ(where.source, MetafileSource::GameInstallation);
-  EXPECT_EQ(where.origin, prefix);
-  EXPECT_EQ(where.gameRoot, "C:\\Games\\Quarn");
-  EXPECT_TRUE(where.stored);
+  Located l = Locate(&dialog);
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.dir, prefix + "/dosdevices/c:/games/QUARN/content/Qrn/SOUNDS/");
+  EXPECT_EQ(l.where.source, MetafileSource::GameInstallation);
+  EXPECT_EQ(l.where.origin, prefix);
+  EXPECT_EQ(l.where.gameRoot, "C:\\Games\\Quarn");
+  EXPECT_TRUE(l.where.stored);
   EXPECT_EQ(dialog.shown, 0u);
   EXPECT_EQ(Writes(), 1);
-  EXPECT_EQ(StoredValue(), result);  // no terminating zero stored
-  EXPECT_EQ(fs::directory_iterator(m_settingsDir)->path().filename(), "settings.json");
+  EXPECT_EQ(StoredValue(), l.dir);  // no terminating zero stored
   EXPECT_EQ(std::distance(fs::directory_iterator(m_settingsDir), {}), 1);  // no temporary left
 
   // Next run: the stored directory is found first and nothing is written.
-  ASSERT_TRUE(LocateMetafiles(result, &dialog, &where));
-  EXPECT_EQ(where.source, MetafileSource::StoredSetting);
+  EXPECT_EQ(Locate(&dialog).where.source, MetafileSource::StoredSetting);
   EXPECT_EQ(Writes(), 0);
 }
 
@@ -87,17 +87,17 @@ TEST_F(LocateTest, GameRootWithSeparatorOnAnotherDriveIn32BitView) {
   fs::create_symlink(m_root + "/disk", prefix + "/dosdevices/d:");
   std::string set = MakeSet(m_root + "/disk/Qu\xC3\xA4rn/Content/Qrn/Sounds");
   setenv("WINEPREFIX", prefix.c_str(), 1);
-  std::string result;
-  MetafileLocation where;
-  ASSERT_TRUE(LocateMetafiles(result, nullptr, &where));
-  EXPECT_EQ(result, prefix + "/dosdevices/d:/Qu\xC3\xA4rn/Content/Qrn/Sounds/");
-  EXPECT_EQ(StoredValue(), result);
+  Located l = Locate();
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.dir, prefix + "/dosdevices/d:/Qu\xC3\xA4rn/Content/Qrn/Sounds/");
+  EXPECT_EQ(StoredValue(), l.dir);
 
   // A root that lacks one variant below it is not taken.
   fs::remove(set + "/SchemaMetafile_DVD3.csc");
   fs::remove(m_settingsDir + "/settings.json");
-  EXPECT_FALSE(LocateMetafiles(result, nullptr, &where));
-  EXPECT_EQ(where.source, MetafileSource::None);
+  l = Locate();
+  EXPECT_FALSE(l.ok);
+  EXPECT_EQ(l.where.source, MetafileSource::None);
 }
 
 TEST_F(LocateTest, PrefixesAreSearchedInOrder) {
@@ -115,21 +115,19 @@ TEST_F(LocateTest, PrefixesAreSearchedInOrder) {
   // A prefix with the key but without the value is passed over.
   MakePrefix(m_root + "/no-game", "[Software\\\\Feldspire\\\\Quarnhold]\n\"Other\"=\"C:\\\\Q\"\n");
   setenv("WINEPREFIX", (m_root + "/no-game").c_str(), 1);
-  std::string result;
-  MetafileLocation where;
-  ASSERT_TRUE(LocateMetafiles(result, nullptr, &where));
-  EXPECT_EQ(where.origin, prefixes[1]);
+  EXPECT_EQ(Locate().where.origin, prefixes[1]);
   fs::remove(m_settingsDir + "/settings.json");
 
   setenv("WINEPREFIX", prefixes[0].c_str(), 1);
   for (const std::string& p : prefixes) {
-    ASSERT_TRUE(LocateMetafiles(result, nullptr, &where)) << p;
-    EXPECT_EQ(where.origin, p);
-    EXPECT_EQ(result, p + "/dosdevices/c:/Q/Content/Qrn/Sounds/");
+    Located l = Locate();
+    ASSERT_TRUE(l.ok) << p;
+    EXPECT_EQ(l.where.origin, p);
+    EXPECT_EQ(l.dir, p + "/dosdevices/c:/Q/Content/Qrn/Sounds/");
     fs::remove(p + "/system.reg");
     fs::remove(m_settingsDir + "/settings.json");
   }
-  EXPECT_FALSE(LocateMetafiles(result));
+  EXPECT_FALSE(Locate().ok);
 }
 
 TEST_F(LocateTest, WithoutSoftwareOnlyTheDialogIsAskedAndNothingStored) {
@@ -140,20 +138,20 @@ TEST_F(LocateTest, WithoutSoftwareOnlyTheDialogIsAskedAndNothingStored) {
   unsetenv("HOME");  // no configuration directory: no SOFTWARE
   ScriptedDialog dialog;
   dialog.picks = {chosen + "/SchemaMetafile_DVD1.csc"};
-  std::string result;
-  MetafileLocation where;
-  ASSERT_TRUE(LocateMetafiles(result, &dialog, &where));
-  EXPECT_EQ(result, chosen + "/");
-  EXPECT_EQ(where.source, MetafileSource::Dialog);
-  EXPECT_FALSE(where.stored);
+  Located l = Locate(&dialog);
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.dir, chosen + "/");
+  EXPECT_EQ(l.where.source, MetafileSource::Dialog);
+  EXPECT_FALSE(l.where.stored);
   EXPECT_EQ(dialog.shown, 1u);
 
   // A configuration folder that cannot hold settings: the game is found but not stored.
   Write(m_root + "/config-file", "");
   setenv("XDG_CONFIG_HOME", (m_root + "/config-file").c_str(), 1);
-  ASSERT_TRUE(LocateMetafiles(result, &dialog, &where));
-  EXPECT_EQ(where.source, MetafileSource::GameInstallation);
-  EXPECT_FALSE(where.stored);
+  l = Locate(&dialog);
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.where.source, MetafileSource::GameInstallation);
+  EXPECT_FALSE(l.where.stored);
 }
 
 TEST_F(LocateTest, DialogRepeatsUntilUsableDirectoryAndCancelWritesNothing) {
@@ -168,22 +166,22 @@ TEST_F(LocateTest, DialogRepeatsUntilUsableDirectoryAndCancelWritesNothing) {
 
   ScriptedDialog cancel;
   cancel.picks = {partial + "/SchemaMetafile.csc", m_root + "/dir/SchemaMetafile_DVD1.csc"};
-  std::string result = "unchanged";
-  MetafileLocation where;
-  EXPECT_FALSE(LocateMetafiles(result, &cancel, &where));
+  Located l = Locate(&cancel);
+  EXPECT_FALSE(l.ok);
   EXPECT_EQ(cancel.shown, 3u);
-  EXPECT_EQ(result, "unchanged");
-  EXPECT_EQ(where.source, MetafileSource::None);
+  EXPECT_EQ(l.dir, "untouched");
+  EXPECT_EQ(l.where.source, MetafileSource::None);
   EXPECT_EQ(Writes(), 0);
   EXPECT_FALSE(fs::exists(m_settingsDir + "/settings.json"));
-  EXPECT_FALSE(LocateMetafiles(result, nullptr, &where));  // no dialog: a cancel
+  EXPECT_FALSE(Locate().ok);  // no dialog: a cancel
 
   ScriptedDialog dialog;
   dialog.picks = {partial + "/SchemaMetafile.csc", full + "/readme.txt", partial + "/SchemaMetafile.csc"};
-  ASSERT_TRUE(LocateMetafiles(result, &dialog, &where));
+  l = Locate(&dialog);
+  ASSERT_TRUE(l.ok);
   EXPECT_EQ(dialog.shown, 2u);
-  EXPECT_EQ(result, full + "/");
-  EXPECT_TRUE(where.stored);
+  EXPECT_EQ(l.dir, full + "/");
+  EXPECT_TRUE(l.where.stored);
   EXPECT_EQ(Writes(), 1);
   EXPECT_EQ(StoredValue(), full + "/");
 }
@@ -191,17 +189,15 @@ TEST_F(LocateTest, DialogRepeatsUntilUsableDirectoryAndCancelWritesNothing) {
 TEST_F(LocateTest, DamagedSettingsReadAsAbsent) {
   std::string prefix = MakePrefix(m_home + "/.wine", GameKey("C:\\\\Q\\\\"));
   MakeSet(prefix + "/drive_c/Q/Content/Qrn/Sounds");
-  std::string set = MakeSet(m_root + "/set");
   for (std::string damaged : {"{\"keys\": {\"SOFTWARE\\\\Quarn Vantor\": {\"SchemaMetafile PATH\": {\"type\": 1, \"te",
                               "{\"keys\": []}", "\x89PNG\r\n\x1a\n\0\0", "{\"keys\": {\"k\": {\"v\": {\"type\": -1}}}}",
                               "{\"keys\": {\"SOFTWARE\\\\Quarn Vantor\": {\"SchemaMetafile PATH\": {\"type\": 1, "
                               "\"hex\": \"2fz\"}}}}"}) {
     Write(m_settingsDir + "/settings.json", damaged);
-    std::string result;
-    MetafileLocation where;
-    ASSERT_TRUE(LocateMetafiles(result, nullptr, &where));
-    EXPECT_EQ(where.source, MetafileSource::GameInstallation);
-    EXPECT_TRUE(where.stored);  // replaced by a sound file
+    Located l = Locate();
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.where.source, MetafileSource::GameInstallation);
+    EXPECT_TRUE(l.where.stored);  // replaced by a sound file
     EXPECT_EQ(StoredValue(), prefix + "/dosdevices/c:/Q/Content/Qrn/Sounds/");
   }
   // Reported on standard error once per process, however often it is read.
@@ -209,9 +205,8 @@ TEST_F(LocateTest, DamagedSettingsReadAsAbsent) {
   EXPECT_EXIT(
       {
         Write(m_settingsDir + "/settings.json", "{");
-        std::string result;
-        LocateMetafiles(result);
-        LocateMetafiles(result);
+        Locate();
+        Locate();
         fs::remove_all(m_root);
         exit(0);
       },
@@ -221,7 +216,7 @@ TEST_F(LocateTest, DamagedSettingsReadAsAbsent) {
 TEST_F(LocateTest, SetStoresOnlyAUsableDirectory) {
   std::string set = MakeSet(m_root + "/set");
   std::string result;
-  EXPECT_EQ(StoreMetafileDirectory((m_root + "/partial").c_str(), result), StoreResult::NotAMetafileSet);
+  EXPECT_EQ(StoreMetafileDirectory(m_home.c_str(), result), StoreResult::NotAMetafileSet);  // no set in it
   EXPECT_EQ(StoreMetafileDirectory((set + "/missing").c_str(), result), StoreResult::NotAMetafileSet);
   EXPECT_EQ(Writes(), 0);
   ASSERT_EQ(chdir(m_root.c_str()), 0);

@@ -4,7 +4,7 @@
 
 namespace {
 
-class RegistryTest : public LocateFixture {};
+using RegistryTest = LocateFixture;
 
 TEST_F(RegistryTest, ProgramKeyFollowsWin32Rules) {
   HKEY software = nullptr, program = nullptr, again = nullptr;

@@ -1,26 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "metafile/Archiver.h"
+#include "metafile/SMFileArchiver.h"
 #include "metafile/SMRecord.h"
 #include "tests/support/CatalogueProbes.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
-class ArchiverTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir.Write("f", {0x01, 0x02, 0x03});
-    file = fopen(dir.file("f").c_str(), "rb");
-  }
-  void TearDown() override { fclose(file); }
+TEST(ArchiverTest, ChecksArgumentsAndState) {
   TempDir dir;
-  FILE* file = nullptr;
-};
-
-TEST_F(ArchiverTest, OpenChecksInOrder) {
+  dir.Write("f", {0x01, 0x02, 0x03});
+  FILE* file = fopen(dir.file("f").c_str(), "rb");
   CArchiver ar;
-  const char* msg = nullptr;
+  uint8_t buf[4] = {};
+  const char* msg = "x";
+  EXPECT_EQ(CodeOf([&] { ar.Read(buf, 1); }, &msg), 3);  // closed
+  EXPECT_EQ(msg, nullptr);
+  EXPECT_EQ(CodeOf([&] { ar.Seek(0, SEEK_SET); }), 3);
   EXPECT_EQ(CodeOf([&] { ar.Open(nullptr, 7); }, &msg), 3);  // null stream wins over the bad mode
   EXPECT_STREQ(msg, "CArchiver::Open: invalid file!");
   EXPECT_EQ(CodeOf([&] { ar.Open(file, 0); }, &msg), 2);
@@ -29,17 +28,6 @@ TEST_F(ArchiverTest, OpenChecksInOrder) {
   ar.Open(file, 1);
   EXPECT_EQ(CodeOf([&] { ar.Open(nullptr, 9); }, &msg), 1);  // in use, whatever the arguments
   EXPECT_STREQ(msg, "CArchiver::Open: archiver already in use!");
-  EXPECT_EQ(ar.Detach(), file);
-}
-
-TEST_F(ArchiverTest, ReadWriteSeekChecks) {
-  CArchiver ar;
-  uint8_t buf[4] = {};
-  const char* msg = "x";
-  EXPECT_EQ(CodeOf([&] { ar.Read(buf, 1); }, &msg), 3);
-  EXPECT_EQ(msg, nullptr);
-  EXPECT_EQ(CodeOf([&] { ar.Seek(0, SEEK_SET); }), 3);
-  ar.Open(file, 1);
   EXPECT_EQ(CodeOf([&] { ar.Write(buf, 1); }), 4);
   EXPECT_EQ(CodeOf([&] { ar.Read(nullptr, 0); }), 9);
   EXPECT_EQ(CodeOf([&] { ar.Read(buf, 0); }), 0);
@@ -49,12 +37,12 @@ TEST_F(ArchiverTest, ReadWriteSeekChecks) {
   EXPECT_EQ(CodeOf([&] { ar.Seek(-1000, SEEK_SET); }), 8);
   ar.Close();
   EXPECT_FALSE(ar.IsOpen());
-  // The stream stays open after Close.
-  EXPECT_EQ(fseek(file, 0, SEEK_SET), 0);
+  rewind(file);  // the stream stays open after Close
   EXPECT_EQ(fgetc(file), 0x01);
+  fclose(file);
 }
 
-TEST(ArchiverStoreTest, CloseFlushesDetachDoesNot) {
+TEST(ArchiverTest, StoringRefusesRecordsCloseFlushesDetachDoesNot) {
   TempDir dir;
   FILE* out = fopen(dir.file("o").c_str(), "wb");
   CArchiver ar;
@@ -62,6 +50,13 @@ TEST(ArchiverStoreTest, CloseFlushesDetachDoesNot) {
   uint8_t buf[2] = {0xAA, 0xBB};
   ar.Write(buf, 2);
   EXPECT_EQ(CodeOf([&] { ar.Read(buf, 1); }), 4);
+  CSMOffset off;
+  CSMString text;
+  const char* msg = "x";
+  EXPECT_EQ(CodeOf([&] { off.Serialize(ar); }, &msg), 10);
+  EXPECT_STREQ(msg, "CSMOffset::Serialize [storing]");
+  EXPECT_EQ(CodeOf([&] { text.Serialize(ar); }, &msg), 10);
+  EXPECT_EQ(msg, nullptr);
   ar.Close();
   EXPECT_EQ(std::filesystem::file_size(dir.file("o")), 2u);  // flushed, still open
   ar.Open(out, 2);
@@ -77,6 +72,9 @@ TEST(ArchiverStoreTest, CloseFlushesDetachDoesNot) {
   EXPECT_EQ(CodeOf([&] { ar.Write(buf, 2); }), 7);
   ar.Close();
   fclose(in);
+  off.Set(1, 2);
+  off.Serialize(ar);  // a closed archiver: nothing happens
+  EXPECT_EQ(off.m_nValue, 0x20000002u);
 }
 
 TEST(OffsetTest, SetPacksAndRefuses) {
@@ -96,95 +94,93 @@ TEST(OffsetTest, SetPacksAndRefuses) {
   EXPECT_EQ(o.GetFile(), 7);  // an invalid value reads as file 7
 }
 
-TEST(RecordPrimitivesTest, StringsOffsetsAndRefusedStores) {
-  TempDir dir;
-  dir.Write("s", std::vector<uint8_t>{0, 0, 0, 0} + std::vector<uint8_t>{5, 0, 0, 0} + Text("hello") +
-                     std::vector<uint8_t>{0x00, 0x00, 0x00, 0xC0} + std::vector<uint8_t>{9, 0, 0, 0} + Text("cut"));
-  FILE* f = fopen(dir.file("s").c_str(), "rb");
-  CArchiver ar;
-  ar.Open(f, 1);
-  CSMString empty, hello, cut;
-  empty.Serialize(ar);
-  EXPECT_EQ(ftell(f), 4);
-  EXPECT_EQ(empty.m_pszText, nullptr);
-  EXPECT_STREQ(empty.GetText(), "");
-  hello.Serialize(ar);
-  EXPECT_EQ(ftell(f), 13);
-  EXPECT_EQ(hello.m_nLength, 5u);
-  EXPECT_STREQ(hello.GetText(), "hello");
-  CSMOffset off;
-  off.Serialize(ar);
-  EXPECT_EQ(off.GetFile(), 6);
-  EXPECT_EQ(CodeOf([&] { cut.Serialize(ar); }), 6);
-  EXPECT_EQ(strlen(cut.GetText()), 3u);  // what was read stays terminated
-  ar.Close();
-  fclose(f);
-
-  FILE* out = fopen(dir.file("o").c_str(), "wb");
-  ar.Open(out, 2);
-  const char* msg = "x";
-  EXPECT_EQ(CodeOf([&] { off.Serialize(ar); }, &msg), 10);
-  EXPECT_STREQ(msg, "CSMOffset::Serialize [storing]");
-  EXPECT_EQ(CodeOf([&] { hello.Serialize(ar); }, &msg), 10);
-  EXPECT_EQ(msg, nullptr);
-  ar.Close();
-  fclose(out);
-
-  // A closed archiver: nothing happens.
-  CSMOffset untouched;
-  untouched.Set(1, 2);
-  untouched.Serialize(ar);
-  EXPECT_EQ(untouched.m_nValue, 0x20000002u);
-}
-
-TEST(RecordPrimitivesTest, HugeLengthsFailWithoutAllocating) {
-  TempDir dir;
-  dir.Write("s", std::vector<uint8_t>{0xF0, 0xFF, 0xFF, 0xFF} + Text("abc"));
-  dir.Write("a", std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F} + Zeros(16));
-  FILE* f = fopen(dir.file("s").c_str(), "rb");
-  CArchiver ar;
-  ar.Open(f, 1);
-  CSMString s;
-  EXPECT_EQ(CodeOf([&] { s.Serialize(ar); }), 6);
-  EXPECT_EQ(s.m_pszText, nullptr);
-  ar.Close();
-  fclose(f);
-
-  f = fopen(dir.file("a").c_str(), "rb");
-  ar.Open(f, 1);
-  CSMArray<CSMOffset> array;
-  EXPECT_EQ(CodeOf([&] { array.Serialize(ar); }), 6);
-  EXPECT_EQ(array.m_pData, nullptr);
-  ar.Close();
-  fclose(f);
-}
-
-TEST(RecordPrimitivesTest, ArrayIndexAndReload) {
-  TempDir dir;
-  dir.Write("a", std::vector<uint8_t>{2, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0} + std::vector<uint8_t>{3, 0, 0, 0, 9, 9});
-  FILE* f = fopen(dir.file("a").c_str(), "rb");
-  CArchiver ar;
-  ar.Open(f, 1);
-  CSMArray<CSMOffset> array;
-  array.Serialize(ar);
-  ASSERT_EQ(array.GetCount(), 2);
-  EXPECT_EQ(array[1].m_nValue, 2u);
-  for (int bad : {-1, 2}) {
-    try {
-      array[bad];
-      ADD_FAILURE() << "index " << bad << " accepted";
-    } catch (const CSMArray<CSMOffset>::xSMArray& e) {
-      EXPECT_EQ(e.code, 1);
-      EXPECT_STREQ(e.message, "CSMArray<T>::operator[] Index out of range!");
-    }
+// Opens "f<N>" (N = 0..5) in a temporary directory and counts the opens; f2 and f4 hold 0x200 bytes.
+class FakeSet : public CSMMetafileProvider {
+ public:
+  FakeSet() {
+    std::vector<uint8_t> bytes(0x200);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
+    dir.Write("f2", bytes);
+    for (auto& b : bytes) b ^= 0xFF;
+    dir.Write("f4", bytes);
   }
-  // Reloading destroys the old elements first; a failing element keeps the count and the rest default.
-  EXPECT_EQ(CodeOf([&] { array.Serialize(ar); }), 6);
-  ASSERT_EQ(array.GetCount(), 3);
-  EXPECT_FALSE(array[1].IsValid());
-  EXPECT_FALSE(array[2].IsValid());
-  ar.Close();
+  FILE* OpenMetafile(int32_t n) override {
+    ++opens[n];
+    return n < 0 || n > 5 ? nullptr : fopen(dir.file("f" + std::to_string(n)).c_str(), "rb");
+  }
+  TempDir dir;
+  std::map<int, int> opens;
+};
+
+CSMOffset At(int file, int offset) {
+  CSMOffset o;
+  o.Set(file, offset);
+  return o;
+}
+
+TEST(FileArchiverTest, OpenFailuresAndDetach) {
+  FakeSet set;
+  CSMFileArchiver ar;
+  const char* msg = nullptr;
+  EXPECT_EQ(CodeOf([&] { ar.Open(&set, 3, 1); }, &msg), 5);  // no f3
+  EXPECT_STREQ(msg, "CSMFileArchiver::Open: error opening file!");
+  EXPECT_FALSE(ar.IsOpen());
+  EXPECT_EQ(CodeOf([&] { ar.Open(&set, 2, 5); }), 2);  // bad mode: the new stream is closed again
+  EXPECT_FALSE(ar.IsOpen());
+  ar.Open(&set, 4, 1);
+  EXPECT_EQ(ar.GetPosition().m_nValue, 0x80000000u);
+  EXPECT_EQ(CodeOf([&] { ar.Reopen(8); }, &msg), 3);
+  EXPECT_STREQ(msg, "CSMFileArchiver::Reopen: invalid file!");
+  EXPECT_EQ(CodeOf([&] { ar.Seek(CSMOffset()); }, &msg), 2);
+  EXPECT_STREQ(msg, "CSMFileArchiver::Seek: invalid offset!");
+
+  ar.Seek(At(4, 0x20));
+  FILE* f = ar.Detach();
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(ar.IsOpen());
+  EXPECT_FALSE(ar.GetPosition().IsValid());
+  EXPECT_EQ(fgetc(f), 0xDF);
   fclose(f);
+}
+
+TEST(FileArchiverTest, SeeksWithinAndAcrossFiles) {
+  FakeSet set;
+  CSMFileArchiver ar;
+  ar.Open(&set, 2, 1);
+  uint8_t b = 0;
+  ar.Seek(At(2, 0x100));
+  ar.Read(&b, 1);
+  EXPECT_EQ(b, 0x00);  // byte 0x100 of f2
+  ar.Seek(At(2, 0x40));  // backwards, relative
+  ar.Read(&b, 1);
+  EXPECT_EQ(b, 0x40);
+  EXPECT_EQ(ar.GetPosition().m_nValue, 0x40000041u);
+
+  ar.Seek(At(4, 0x10));
+  ar.Read(&b, 1);
+  EXPECT_EQ(b, 0xEF);
+  ar.Seek(At(4, 0x11));  // the current position: nothing happens
+  ar.Seek(At(4, 0x1F0));
+  EXPECT_EQ(set.opens[4], 1);
+  EXPECT_EQ(set.opens[2], 1);
+
+  // Beyond 29 bits: code 8 and the position becomes invalid.
+  const char* msg = nullptr;
+  EXPECT_EQ(CodeOf([&] { ar.Seek(0x20000000, SEEK_SET); }, &msg), 8);
+  EXPECT_STREQ(msg, "CSMFileArchiver::Seek: invalid offset!");
+  EXPECT_FALSE(ar.GetPosition().IsValid());
+}
+
+TEST(FileArchiverTest, FailedReopenLeavesNoStream) {
+  FakeSet set;
+  CSMFileArchiver ar;
+  ar.Open(&set, 2, 1);
+  CSMOffset six;
+  six.m_nValue = 0xC0000000;  // file 6 has no name
+  EXPECT_EQ(CodeOf([&] { ar.Seek(six); }), 5);
+  EXPECT_FALSE(ar.IsOpen());
+  EXPECT_EQ(CodeOf([&] { ar.Seek(At(2, 0)); }), 8);  // every later seek fails
+  EXPECT_EQ(CodeOf([&] { ar.Seek(At(4, 0)); }), 8);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Threads, thread messages and events.
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -22,15 +21,11 @@ class RecordingThread : public CWinThread {
  public:
   BOOL InitInstance() override { return TRUE; }
   BOOL DispatchThreadMessageEx(MSG* pMsg) override {
-    if (pMsg->message == WM_USER) {
+    if (pMsg->message == WM_USER)
       seen.push_back(pMsg->wParam);
-      return TRUE;
-    }
-    if (pMsg->message == WM_APP) {
+    else if (pMsg->message == WM_APP)
       PostQuitMessage(static_cast<int>(pMsg->wParam));
-      return TRUE;
-    }
-    return FALSE;
+    return pMsg->message == WM_USER || pMsg->message == WM_APP;
   }
   std::vector<WPARAM> seen;
 };
@@ -44,13 +39,11 @@ TEST(ThreadMessages, ArriveInOrderAndQuitEndsTheLoopAfterTheQueuedOnes) {
   EXPECT_EQ(code, DWORD(STILL_ACTIVE));
   EXPECT_EQ(WaitForSingleObject(thread.m_hThread, 0), kTimedOut);
 
-  // The queue exists before the thread first runs.
+  // The queue exists before the thread first runs; what follows the quit request is still handled.
   for (WPARAM i = 0; i < 500; ++i) ASSERT_TRUE(thread.PostThreadMessage(WM_USER, i, 0));
   ASSERT_TRUE(thread.PostThreadMessage(WM_APP, 42, 0));
-  // Posted after the quit request: still handled before WM_QUIT ends the loop.
   ASSERT_TRUE(thread.PostThreadMessage(WM_USER, 500, 0));
   EXPECT_EQ(thread.ResumeThread(), 1u);
-
   ASSERT_EQ(WaitForSingleObject(thread.m_hThread, kGenerous), kSignalled);
   ASSERT_TRUE(GetExitCodeThread(thread.m_hThread, &code));
   EXPECT_EQ(code, 42u);
@@ -62,7 +55,7 @@ TEST(ThreadMessages, ArriveInOrderAndQuitEndsTheLoopAfterTheQueuedOnes) {
 }
 
 TEST(ThreadMessages, QueueOfAnotherThreadComesWithItsFirstPeekAndFiltersApply) {
-  CEvent idKnown, mayPeek, peeked, posted;
+  CEvent idKnown, mayPeek, peeked;
   std::atomic<DWORD> id{0};
   std::vector<UINT> order;
   BOOL peekedEmpty = TRUE, noRemoveKept = FALSE;
@@ -73,11 +66,10 @@ TEST(ThreadMessages, QueueOfAnotherThreadComesWithItsFirstPeekAndFiltersApply) {
     MSG msg;
     peekedEmpty = !PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
     peeked.SetEvent();
-    posted.Lock(kGenerous);
+    // The filter waits for the later WM_APP; the rest follow in posting order, WM_QUIT last.
+    if (GetMessageA(&msg, nullptr, WM_APP, WM_APP + 10) > 0) order.push_back(msg.message);
     noRemoveKept = PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message == WM_USER + 1 &&
                    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message == WM_USER + 1;
-    // A filter takes the later WM_APP first; the rest follow in posting order, WM_QUIT last.
-    if (GetMessageA(&msg, nullptr, WM_APP, WM_APP + 10) > 0) order.push_back(msg.message);
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) order.push_back(msg.message);
     order.push_back(msg.message);
     order.push_back(static_cast<UINT>(msg.wParam));
@@ -87,75 +79,61 @@ TEST(ThreadMessages, QueueOfAnotherThreadComesWithItsFirstPeekAndFiltersApply) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_THREAD_ID));
   mayPeek.SetEvent();
   ASSERT_TRUE(peeked.Lock(kGenerous));
-  EXPECT_TRUE(PostThreadMessageA(id, WM_USER + 1, 0, 0));
-  EXPECT_TRUE(PostThreadMessageA(id, WM_USER + 2, 0, 0));
-  EXPECT_TRUE(PostThreadMessageA(id, WM_APP + 3, 0, 0));
+  for (UINT message : {WM_USER + 1, WM_USER + 2, WM_APP + 3}) EXPECT_TRUE(PostThreadMessageA(id, message, 0, 0));
   EXPECT_TRUE(PostThreadMessageA(id, WM_QUIT, 9, 0));
-  posted.SetEvent();
   other.join();
   EXPECT_TRUE(peekedEmpty);
   EXPECT_TRUE(noRemoveKept);
   EXPECT_EQ(order, (std::vector<UINT>{WM_APP + 3, WM_USER + 1, WM_USER + 2, WM_QUIT, 9}));
 }
 
-TEST(Events, AutoResetReleasesOneWaiterManualResetReleasesAll) {
+TEST(Events, ResetModesTimeOutsAndClosedHandles) {
   for (BOOL manual : {FALSE, TRUE}) {
+    SCOPED_TRACE(manual ? "manual reset" : "auto reset");
     HANDLE event = CreateEventA(nullptr, manual, FALSE, nullptr);
     ASSERT_NE(event, nullptr);
+    // An auto-reset event releases one of three waiters, a manual-reset one all of them.
     std::atomic<int> released{0}, timedOut{0};
     std::vector<std::thread> waiters;
-    for (int i = 0; i < 3; ++i) {
-      waiters.emplace_back([&] {
-        DWORD r = WaitForSingleObject(event, 1500);
-        (r == WAIT_OBJECT_0 ? released : timedOut)++;
-      });
-    }
+    for (int i = 0; i < 3; ++i)
+      waiters.emplace_back([&] { (WaitForSingleObject(event, 1500) == kSignalled ? released : timedOut)++; });
     ASSERT_TRUE(SetEvent(event));
     for (auto& w : waiters) w.join();
-    EXPECT_EQ(released, manual ? 3 : 1) << "manual " << manual;
+    EXPECT_EQ(released, manual ? 3 : 1);
     EXPECT_EQ(released + timedOut, 3);
     // A manual-reset event stays set until reset; an auto-reset one was consumed.
     EXPECT_EQ(WaitForSingleObject(event, 0), manual ? kSignalled : kTimedOut);
     ASSERT_TRUE(ResetEvent(event));
-    EXPECT_EQ(WaitForSingleObject(event, 0), kTimedOut);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(WaitForSingleObject(event, 60), kTimedOut);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
     EXPECT_TRUE(CloseHandle(event));
+    EXPECT_FALSE(CloseHandle(event));
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_FAILED);
+    EXPECT_FALSE(SetEvent(event));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
   }
-}
-
-TEST(Events, WaitsTimeOutAndClosedHandlesFail) {
   CEvent initiallySet(TRUE);
   EXPECT_TRUE(initiallySet.Lock(0));
   EXPECT_FALSE(initiallySet.Lock(0));  // auto-reset by the first wait
-
-  HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(WaitForSingleObject(event, 60), kTimedOut);
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
-  EXPECT_TRUE(CloseHandle(event));
-  EXPECT_FALSE(CloseHandle(event));
-  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_FAILED);
-  EXPECT_FALSE(SetEvent(event));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
   EXPECT_EQ(CreateEventA(nullptr, FALSE, FALSE, "named"), nullptr);
 }
 
 struct Probe {
   DWORD id = 0;
   int nice = 0;
+  static DWORD WINAPI Run(LPVOID p) {
+    static_cast<Probe*>(p)->id = GetCurrentThreadId();
+    static_cast<Probe*>(p)->nice = getpriority(PRIO_PROCESS, 0);
+    return 1234;
+  }
 };
-
-DWORD WINAPI ProbeRoutine(LPVOID p) {
-  Probe* probe = static_cast<Probe*>(p);
-  probe->id = GetCurrentThreadId();
-  probe->nice = getpriority(PRIO_PROCESS, 0);
-  return 1234;
-}
 
 TEST(Threads, SuspendedThreadTakesPriorityRunsOnResumeAndKeepsItsExitCode) {
   Probe probe;
   DWORD id = 0;
-  int niceBefore = getpriority(PRIO_PROCESS, 0);
-  HANDLE thread = CreateThread(nullptr, 0, ProbeRoutine, &probe, CREATE_SUSPENDED, &id);
+  const int niceBefore = getpriority(PRIO_PROCESS, 0);
+  HANDLE thread = CreateThread(nullptr, 0, Probe::Run, &probe, CREATE_SUSPENDED, &id);
   ASSERT_NE(thread, nullptr);
   EXPECT_NE(id, 0u);
   EXPECT_EQ(GetThreadId(thread), id);
@@ -173,8 +151,7 @@ TEST(Threads, SuspendedThreadTakesPriorityRunsOnResumeAndKeepsItsExitCode) {
   EXPECT_EQ(code, 1234u);
   EXPECT_EQ(probe.id, id);
   EXPECT_EQ(probe.nice, std::min(niceBefore + 10, 19));
-  // Still signalled for later waits, while the handle is open.
-  EXPECT_EQ(WaitForSingleObject(thread, 0), kSignalled);
+  EXPECT_EQ(WaitForSingleObject(thread, 0), kSignalled);  // still, while the handle is open
   EXPECT_TRUE(CloseHandle(thread));
   EXPECT_FALSE(GetExitCodeThread(thread, &code));
 }

@@ -1,6 +1,5 @@
-// Playback end to end through SDL's disk driver: what the device captured against the chain's
-// 44100 Hz stereo 16-bit PCM, decoded independently where no rate conversion is involved and
-// through the same chain offline where it is.
+// Playback end to end through SDL's disk driver: the capture against the sound as 44100 Hz stereo
+// 16-bit PCM, decoded independently where no rate conversion is involved, else by the same chain offline.
 #include <vorbis/vorbisfile.h>
 
 #include <cstdlib>
@@ -10,36 +9,30 @@
 #include "audio/AudioController.h"
 #include "audio/OggFileSource.h"
 #include "tests/audio/AudioTestSupport.h"
-#include "tests/playback/PlaybackTestSupport.h"
 #include "tests/support/TempDir.h"
 #include "tools/AudioWriters.h"
 
 namespace {
 
-Bytes Trimmed(Bytes b) {
+Bytes Trimmed(const Bytes& b) {
   size_t begin = 0, end = b.size();
   while (begin < end && b[begin] == 0) ++begin;
   while (end > begin && b[end - 1] == 0) --end;
   return Bytes(b.begin() + long(begin), b.begin() + long(end));
 }
 
-Clip Chirp(int rate, int channels, double seconds) {
-  Clip c;
-  c.rate = rate;
-  c.channels = channels;
+Bytes Ogg(int rate, int channels, double seconds) {  // a chirp
+  Clip c{rate, channels, {}};
   for (int i = 0; i < int(seconds * rate); ++i)
-    for (int ch = 0; ch < channels; ++ch) c.samples.push_back(float(0.4 * std::sin(0.02 * i * (ch + 1) + 1e-6 * i * i)));
-  return c;
-}
-
-CSoundSource* NewSource(int kind) {
-  return kind == AUDIO_KIND_OGG ? static_cast<CSoundSource*>(new COggFileSource) : new CWaveFileSource;
+    for (int ch = 0; ch < channels; ++ch) c.samples.push_back(float(0.4 * sin(0.02 * i * (ch + 1) + 1e-6 * i * i)));
+  return WriteOggVorbis(c);
 }
 
 // The chain of a playback ring run into a plain buffer of one ring slot.
 Bytes Offline(const std::string& path, int kind) {
   EXPECT_TRUE(RegisterAcmDrivers());
-  std::unique_ptr<CSoundSource> source(NewSource(kind));
+  std::unique_ptr<CSoundSource> source(kind == AUDIO_KIND_OGG ? static_cast<CSoundSource*>(new COggFileSource)
+                                                              : new CWaveFileSource);
   CSampleBuffer target;
   const WAVEFORMATEX cd = Pcm(2, 44100);
   target.SetFormat(&cd);
@@ -63,57 +56,47 @@ Bytes VorbisDecode(const std::string& path) {
   return out;
 }
 
-class DiskPlayback : public ::testing::Test {
- protected:
-  void SetUp() override {
-    setenv("SDL_DISKAUDIOFILE", dir_.file("capture.raw").c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "2", 1);  // about ten times real time
-    WaveOutSetDriverName("disk");
-  }
-  void TearDown() override { WaveOutSetDriverName(nullptr); }
+TEST(DiskPlayback, EveryKindComesOutExactlyAsDecodedIndependentlyOrConvertedOffline) {
+  TempDir dir;
+  setenv("SDL_DISKAUDIOFILE", dir.file("capture.raw").c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "2", 1);  // about ten times real time
+  WaveOutSetDriverName("disk");
+  const auto write = [&](const std::string& name, const Bytes& bytes) {
+    dir.Write(name, bytes);
+    return dir.file(name);
+  };
 
-  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    dir_.Write(name, bytes);
-    return dir_.file(name);
-  }
-  // The trimmed capture of the sound played.
-  Bytes Play(const std::string& path, int kind) {
-    CAudioController audio;
-    EXPECT_TRUE(audio.Start());
-    EXPECT_TRUE(audio.Play(path.c_str(), kind)) << path;
-    EXPECT_TRUE(audio.WaitUntilPlayedOut(kGenerous));
-    audio.Shutdown();
-    std::ifstream in(dir_.file("capture.raw"), std::ios::binary);
-    return Trimmed(Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
-  }
-
-  TempDir dir_;
-};
-
-TEST_F(DiskPlayback, PcmAdpcmAndVorbisAt44100HzStereoComeOutExactly) {
+  // At 44100 Hz stereo: PCM as it is, Xbox ADPCM and Vorbis decoded independently.
   const Samples tone = Tone(44100 * 6 / 10, 2, 44100, 440);
   const Bytes blocks = AdpcmEncode(Tone(64 * 400, 2, 44100, 330), 2);
-  const std::string ogg = Write("s.ogg", WriteOggVorbis(Chirp(44100, 2, 0.7)));
-  const Bytes vorbis = VorbisDecode(ogg);
-  ASSERT_GT(vorbis.size(), 100000u);
-  EXPECT_TRUE(Play(Write("p.wav", PcmWave(Pcm(2, 44100), AsBytes(tone))), AUDIO_KIND_WAVE) ==
-              Trimmed(AsBytes(tone)));
-  EXPECT_TRUE(Play(Write("a.wav", AdpcmWave(2, 44100, blocks)), AUDIO_KIND_WAVE) ==
-              Trimmed(AsBytes(AdpcmDecode(blocks, 2))));
-  EXPECT_TRUE(Play(ogg, AUDIO_KIND_OGG) == Trimmed(vorbis));
-}
-
-TEST_F(DiskPlayback, ConvertedSoundsMatchTheSameChainRunOffline) {
+  const std::string ogg = write("s.ogg", Ogg(44100, 2, 0.7));
+  struct Case { std::string path; int kind; Bytes expected; };
+  std::vector<Case> cases = {
+      {write("p.wav", PcmWave(Pcm(2, 44100), AsBytes(tone))), AUDIO_KIND_WAVE, AsBytes(tone)},
+      {write("a.wav", AdpcmWave(2, 44100, blocks)), AUDIO_KIND_WAVE, AsBytes(AdpcmDecode(blocks, 2))},
+      {ogg, AUDIO_KIND_OGG, VorbisDecode(ogg)}};
+  // Converted from 22050 Hz mono: 8-bit PCM, Xbox ADPCM and Vorbis.
   Bytes eight(22050 / 2);
   for (size_t i = 0; i < eight.size(); ++i) eight[i] = uint8_t(128 + 90 * std::sin(0.05 * double(i)));
-  const std::string pcm = Write("p8.wav", PcmWave(Pcm(1, 22050, 8), eight));
-  const std::string adpcm = Write("a.wav", AdpcmWave(1, 22050, AdpcmEncode(Tone(64 * 200, 1, 22050, 500), 1)));
-  const std::string ogg = Write("s.ogg", WriteOggVorbis(Chirp(22050, 1, 0.6)));
-  for (const auto& [path, kind] : {std::pair{pcm, AUDIO_KIND_WAVE}, {adpcm, AUDIO_KIND_WAVE}, {ogg, AUDIO_KIND_OGG}}) {
-    const Bytes expected = Trimmed(Offline(path, kind));
-    ASSERT_GT(expected.size(), 50000u) << path;
-    EXPECT_TRUE(Play(path, kind) == expected) << path;
+  const Bytes adpcm = AdpcmWave(1, 22050, AdpcmEncode(Tone(64 * 200, 1, 22050, 500), 1));
+  for (const auto& [path, kind] : {std::pair{write("p8.wav", PcmWave(Pcm(1, 22050, 8), eight)), AUDIO_KIND_WAVE},
+                                   {write("a22.wav", adpcm), AUDIO_KIND_WAVE},
+                                   {write("s22.ogg", Ogg(22050, 1, 0.6)), AUDIO_KIND_OGG}})
+    cases.push_back({path, kind, Offline(path, kind)});
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ASSERT_GT(c.expected.size(), 80000u);
+    CAudioController audio;
+    ASSERT_TRUE(audio.Start());
+    ASSERT_TRUE(audio.Play(c.path.c_str(), c.kind));
+    EXPECT_TRUE(audio.WaitUntilPlayedOut(20000));
+    audio.Shutdown();
+    std::ifstream in(dir.file("capture.raw"), std::ios::binary);
+    EXPECT_TRUE(Trimmed(Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())) ==
+                Trimmed(c.expected));
   }
+  WaveOutSetDriverName(nullptr);
 }
 
 }  // namespace

@@ -1,11 +1,46 @@
-#include "tests/views/SampleCatalogue.h"
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/SoundCatalogue.h"
+#include "tests/support/TempDir.h"
+#include "tools/SetGenerator.h"
+#include "views/SoundListColumns.h"
+#include "views/SoundListSort.h"
 
 namespace {
 
-using ModelTest = SampleCatalogueTest;
+// The sample set of the set writer, loaded into a catalogue.
+class ModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MetafileSetWriter w;
+    MakeSampleSet(w);
+    ASSERT_TRUE(w.Write(dir.path()));
+    ASSERT_TRUE(catalogue.Load(dir.dir().c_str(), nullptr, nullptr));
+    model().Rebuild();
+  }
+
+  CSoundListModel& model() { return catalogue.m_listModel; }
+
+  std::string Cell(const CSoundListModel& m, int64_t row, ColumnKind kind) {
+    char text[kCellTextSize];
+    GetCellText(&m, row, &kind, 1, 0, text, sizeof text);
+    return text;
+  }
+  // One column of every row, in display order.
+  std::vector<std::string> Column(const CSoundListModel& m, ColumnKind kind) {
+    std::vector<std::string> out;
+    for (uint32_t r = 0; r < m.nCount; ++r) out.push_back(Cell(m, r, kind));
+    return out;
+  }
+
+  TempDir dir;
+  CSoundCatalogue catalogue;
+};
 
 TEST_F(ModelTest, GathersTaggedThenMissionRows) {
-  model().Rebuild();
   ASSERT_EQ(model().nCount, 18u);
   EXPECT_EQ(model().ItemAt(0)->kind, ITEM_TAGGED);
   EXPECT_EQ(model().ItemAt(7)->kind, ITEM_TAGGED);
@@ -17,24 +52,20 @@ TEST_F(ModelTest, GathersTaggedThenMissionRows) {
 }
 
 TEST_F(ModelTest, ShowSwitches) {
-  struct Case {
+  struct {
     uint16_t cleared;
     uint32_t rows;
   } cases[] = {{SHOW_TAGGED, 10}, {SHOW_MISSION, 8}, {SHOW_MISSING, 13}, {SHOW_OGG, 13}, {SHOW_WAV, 10},
                {SHOW_TAGGED | SHOW_MISSION, 0}};
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     model().ResetFilter();
     model().SetShowFlags(1, c.cleared);
     model().Rebuild();
     EXPECT_EQ(model().nCount, c.rows) << std::hex << c.cleared;
     for (uint32_t r = 0; r < model().nCount; ++r) {
       const SoundListItem* item = model().ItemAt(r);
-      if (c.cleared & SHOW_TAGGED) {
-        EXPECT_NE(item->kind, ITEM_TAGGED);
-      }
-      if (c.cleared & SHOW_MISSING) {
-        EXPECT_FALSE(item->pFile->IsMissing());
-      }
+      EXPECT_FALSE((c.cleared & SHOW_TAGGED) && item->kind == ITEM_TAGGED);
+      EXPECT_FALSE((c.cleared & SHOW_MISSING) && item->pFile->IsMissing());
     }
   }
   model().SetShowFlags(0, 0xFFFF);
@@ -42,8 +73,8 @@ TEST_F(ModelTest, ShowSwitches) {
   EXPECT_EQ(model().wShowFlags, 0xFFFF);
 }
 
-TEST_F(ModelTest, TagFilterValidatesAndMatches) {
-  struct Case {
+TEST_F(ModelTest, TagAndMissionFilters) {
+  struct {
     SoundTagPair pair;
     uint8_t tag;
     int32_t subtag;
@@ -53,7 +84,7 @@ TEST_F(ModelTest, TagFilterValidatesAndMatches) {
       {{0, -1}, 0, -1, 14}, {{0, 1}, 0, 1, 12},   {{2, 2}, 2, 2, 12},        {{9, 3}, 0xFF, -1, 18},
       {{1, 5}, 1, -1, 14},  {{2, 258}, 2, -1, 12}, {{0xFF, -1}, 0xFF, -1, 18},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     model().SetTagFilter(0, c.pair);
     EXPECT_EQ(model().nTagFilter, c.tag);
     EXPECT_EQ(model().nSubtagFilter, c.subtag);
@@ -64,25 +95,24 @@ TEST_F(ModelTest, TagFilterValidatesAndMatches) {
   model().SetTagFilter(1, {0, 0});
   EXPECT_EQ(model().nTagFilter, 0xFF);
   EXPECT_EQ(model().nSubtagFilter, -1);
-}
 
-TEST_F(ModelTest, MissionFilterNeedsSexAndMissionBits) {
-  model().SetMissionFlags(1, SMF_SEX_MALE);
-  model().Rebuild();
-  EXPECT_EQ(model().nCount, 18u - 4);  // m01_..._male and M02_..._male, two files each
-  model().SetMissionFlags(0, 0xFFFF);
-  model().SetMissionFlags(1, SMF_SEX_MASK);
-  model().Rebuild();
-  EXPECT_EQ(model().nCount, 8u);  // tagged rows only
-  model().SetMissionFlags(0, 0xFFFF);
-  model().SetMissionFlags(1, SMF_MISSION_MASK & ~SMF_MISSION_OTHER);
-  model().Rebuild();
+  // A mission row needs both a sex and a mission bit; the tagged rows stay.
+  struct {
+    uint16_t cleared;
+    uint32_t rows;
+  } missions[] = {{SMF_SEX_MALE, 18 - 4},  // m01_..._male and M02_..._male, two files each
+                  {SMF_SEX_MASK, 8},
+                  {SMF_MISSION_MASK & ~SMF_MISSION_OTHER, 8 + 2 + 2 + 2}};  // m07_crowd, M02_guard_male, amb_forest
+  for (const auto& m : missions) {
+    model().SetMissionFlags(0, 0xFFFF);
+    model().SetMissionFlags(1, m.cleared);
+    model().Rebuild();
+    EXPECT_EQ(model().nCount, m.rows) << std::hex << m.cleared;
+  }
   EXPECT_EQ(Column(model(), COL_ID).back(), "amb_forest");
-  EXPECT_EQ(model().nCount, 8u + 2 + 2 + 2);  // m07_crowd, M02_guard_male, amb_forest
 }
 
 TEST_F(ModelTest, ReferencesBySameRecordAndBySharedData) {
-  model().Rebuild();
   const CSMSoundInfo* wind = model().ItemAt(0)->pInfo;
   CSoundListModel refs;
   ASSERT_TRUE(refs.AttachLike(model()));
@@ -108,6 +138,166 @@ TEST_F(ModelTest, ReferencesBySameRecordAndBySharedData) {
   unattached.Rebuild();
   EXPECT_EQ(unattached.nCount, 0u);
   EXPECT_EQ(unattached.ItemAt(0), nullptr);
+}
+
+TEST_F(ModelTest, CellTextOfEveryColumnKind) {
+  struct {
+    int row;
+    ColumnKind kind;
+    const char* text;
+  } cells[] = {
+      {0, COL_NUMBER, "1      "}, {11, COL_NUMBER, "12     "}, {0, COL_ID, "+Ambient.Calm"},
+      {6, COL_ID, "+Voice.Caf\xE9 <invalid tag> <invalid tag 0x07> +Voice.<subtag 02 01 00 00>"},
+      {8, COL_ID, "m01_guard_halt_male"}, {1, COL_FILENAME, "wind_storm.ogg"},
+      {5, COL_FILENAME, ""}, {7, COL_FILENAME, "guard_lost"},  // missing: named "none", and one without extension
+      {0, COL_LOCATION, "D1: 0x0000000D"}, {7, COL_LOCATION, ""}, {0, COL_SIZE, "600"}, {5, COL_SIZE, "0"},
+      {0, COL_SUBTITLE, "The wind is calm."}, {0, COL_SUBTITLE_FRENCH, "FR The wind is calm."},
+      {0, COL_SUBTITLE_SPANISH, "ES The wind is calm."}};
+  for (const auto& c : cells) EXPECT_EQ(Cell(model(), c.row, c.kind), c.text) << "row " << c.row << " kind " << c.kind;
+
+  char text[kCellTextSize] = "junk";
+  ColumnKind kinds[] = {COL_ID, static_cast<ColumnKind>(12)};
+  EXPECT_EQ(GetCellText(nullptr, 0, kinds, 2, 0, text, sizeof text), CELL_NO_MODEL);
+  EXPECT_EQ(GetCellText(&model(), 18, kinds, 2, 0, text, sizeof text), CELL_NO_ROW);
+  EXPECT_EQ(GetCellText(&model(), 0, kinds, 2, 1, text, sizeof text), CELL_OK);
+  EXPECT_STREQ(text, "");  // unknown kind
+  EXPECT_EQ(GetCellText(&model(), 0, kinds, 2, 0, text, 5), CELL_OK);
+  EXPECT_STREQ(text, "");  // "+Ambient.Calm" does not fit: left out whole
+  ColumnKind subtitle = COL_SUBTITLE;
+  GetCellText(&model(), 0, &subtitle, 1, 0, text, 9);
+  EXPECT_STREQ(text, "The wind");
+}
+
+TEST(FormatTagListTest, PiecesFitWholeOrNotAtAll) {
+  TempDir dir;
+  MetafileSetWriter w;
+  std::string longName = "+" + std::string(120, 'L');
+  w.tags = {{longName, 0, {"s"}}, {"short", 0, {}}};
+  MetafileSetWriter::SoundInfo info;
+  info.files.resize(1);
+  int rec = w.AddRecord(2, info);
+  w.taggedSounds = {{{{0, 0}, {0, 0}, {0, 0}, {1, 0xFFFFFFFF}}, MetafileSetWriter::Address::Item(rec)}};
+  ASSERT_TRUE(w.Write(dir.path()));
+  CSoundCatalogue c;
+  ASSERT_TRUE(c.Load(dir.dir().c_str(), nullptr, nullptr));
+  const CSMTaggedSound& sound = c.m_taggedSounds[0];
+  std::string piece = longName + ".s ";
+  size_t total = 3 * piece.size() + 5;  // no blank after the last piece
+  EXPECT_EQ(FormatTagList(c.m_listModel, sound, nullptr, 0), total);
+  char cell[kCellTextSize];
+  EXPECT_EQ(FormatTagList(c.m_listModel, sound, cell, sizeof cell), total);
+  // Two long pieces fit, the third does not, and neither does "short " after it.
+  EXPECT_EQ(std::string(cell), piece + piece);
+  char large[400];
+  FormatTagList(c.m_listModel, sound, large, sizeof large);
+  EXPECT_EQ(std::string(large), piece + piece + piece + "short");
+  FormatTagList(c.m_listModel, sound, large, 2 * piece.size());  // no room for the second piece's terminator
+  EXPECT_EQ(std::string(large), piece);
+}
+
+using SortTest = ModelTest;
+
+// Sorts by every kind both ways; neighbouring rows must be in order by that kind's comparator.
+void ExpectEveryKindOrdered(CSoundListModel& m) {
+  for (int kind = COL_ID; kind < COL_KIND_COUNT; ++kind) {
+    for (bool descending : {false, true}) {
+      m.SetSort(static_cast<ColumnKind>(kind), descending);
+      m.Sort();
+      SoundItemComparator compare = SelectComparator(static_cast<ColumnKind>(kind), descending);
+      ASSERT_NE(compare, nullptr);
+      uint32_t bad = 0;
+      for (uint32_t r = 1; r < m.nCount; ++r) bad += compare(m.ItemAt(r - 1), m.ItemAt(r)) > 0;
+      EXPECT_EQ(bad, 0u) << "kind " << kind << (descending ? " descending" : "");
+    }
+  }
+}
+
+TEST_F(SortTest, EveryKindOrdersByItsChain) {
+  ExpectEveryKindOrdered(model());
+  EXPECT_EQ(SelectComparator(COL_NUMBER, false), nullptr);
+
+  // A generated set: long shared subtitle prefixes, shared records, missing files.
+  TempDir large;
+  MetafileSetWriter w;
+  MakeBenchSet(w, 400, 3);
+  ASSERT_TRUE(w.Write(large.path()));
+  CSoundCatalogue c;
+  ASSERT_TRUE(c.Load(large.dir().c_str(), nullptr, nullptr));
+  c.m_listModel.Rebuild();
+  ASSERT_GT(c.m_listModel.nCount, 1000u);
+  ExpectEveryKindOrdered(c.m_listModel);
+}
+
+TEST_F(SortTest, IdPutsTaggedFirstThenMissionsByName) {
+  model().SetSort(COL_ID, false);
+  model().Sort();
+  std::vector<std::string> ids = Column(model(), COL_ID), files = Column(model(), COL_FILENAME);
+  // Tagged rows by file name (the "none" file counts as empty).
+  EXPECT_EQ(files[0], "");
+  EXPECT_EQ(files[7], "wind_storm.ogg");
+  std::vector<std::string> missions(ids.begin() + 8, ids.end());
+  EXPECT_EQ(missions, (std::vector<std::string>{"M02_guard_male", "M02_guard_male", "amb_forest", "amb_forest",
+                                                "m01_guard_halt_male", "m01_guard_halt_male", "m03_merchant_FEMALE",
+                                                "m06_gate_female", "m07_crowd", "m07_crowd"}));
+  EXPECT_EQ(files[8], "guard_halt.wav");  // then by file name
+  EXPECT_EQ(files[9], "guard_lost");
+
+  model().SetSort(COL_ID, true);  // descending reverses the tie-breaks too
+  model().Sort();
+  EXPECT_EQ(Cell(model(), 0, COL_ID), "m07_crowd");
+  EXPECT_EQ(Cell(model(), 0, COL_FILENAME), "wind_storm.ogg");
+  EXPECT_EQ(model().ItemAt(17)->kind, ITEM_TAGGED);
+}
+
+TEST_F(SortTest, LocationPutsMissingFilesFirst) {
+  model().SetSort(COL_LOCATION, false);
+  model().Sort();
+  std::vector<std::string> loc = Column(model(), COL_LOCATION);
+  for (int r = 0; r < 5; ++r) EXPECT_EQ(loc[r], "") << r;  // missing files first
+  EXPECT_EQ(Cell(model(), 0, COL_FILENAME), "");           // the "none" files before guard_lost
+  EXPECT_EQ(loc[5], "D1: 0x0000000D");
+  EXPECT_EQ(loc.back(), "D3: 0x0000000D");
+}
+
+TEST_F(SortTest, HeaderClickCycle) {
+  ColumnKind kinds[] = {COL_NUMBER, COL_ID, COL_FILENAME, COL_LOCATION, COL_SIZE, COL_SUBTITLE};
+  SoundListSortState state;
+  auto click = [&](int column) {
+    HeaderClickResult r = OnColumnClick(state, kinds, 6, column);
+    ApplySort(state, &model(), kinds, 6);
+    return r;
+  };
+  std::vector<std::string> natural = Column(model(), COL_FILENAME);
+
+  HeaderClickResult r = click(4);  // Size: ascending, up arrow
+  EXPECT_EQ(r.newColumn, 4);
+  EXPECT_EQ(r.arrowImage, 1);
+  EXPECT_EQ(Cell(model(), 0, COL_SIZE), "0");
+  r = click(4);  // descending, down arrow
+  EXPECT_EQ(r.oldColumn, 4);
+  EXPECT_EQ(r.arrowImage, 0);
+  EXPECT_EQ(Cell(model(), 0, COL_SIZE), "600");
+  EXPECT_EQ(Cell(model(), 17, COL_SIZE), "0");
+  EXPECT_EQ(Cell(model(), 0, COL_NUMBER), "18     ");  // numbers count down when descending
+  r = click(4);  // natural order, no arrow
+  EXPECT_EQ(r.newColumn, -1);
+  EXPECT_EQ(Column(model(), COL_FILENAME), natural);
+  EXPECT_EQ(Cell(model(), 0, COL_NUMBER), "1      ");
+
+  r = click(0);  // "#" on an unsorted list reverses it
+  EXPECT_EQ(r.newColumn, -1);
+  EXPECT_EQ(model().bSortDescending, 1);
+  EXPECT_EQ(Cell(model(), 0, COL_NUMBER), "18     ");
+  EXPECT_EQ(Cell(model(), 0, COL_FILENAME), natural.back());
+  click(0);  // and back
+  EXPECT_EQ(Column(model(), COL_FILENAME), natural);
+
+  click(2);
+  r = click(0);  // "#" while another column is the key: forward natural order
+  EXPECT_EQ(r.oldColumn, 2);
+  EXPECT_EQ(r.newColumn, -1);
+  EXPECT_EQ(Column(model(), COL_FILENAME), natural);
+  EXPECT_FALSE(OnColumnClick(state, nullptr, 0, 0).handled);
 }
 
 }  // namespace
