@@ -38,7 +38,7 @@ long CArchiver::Tell() {
   return m_nTell;
 }
 
-void CArchiver::Read(void* buffer, size_t count) {
+void CArchiver::ReadStream(void* buffer, size_t count) {
   if (!m_pFile) Throw(3);
   if (m_nMode != MODE_LOAD) Throw(4);
   if (!buffer) Throw(9);

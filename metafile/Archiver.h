@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 class CSMRecordPool;
 
@@ -26,7 +27,20 @@ class CArchiver {
   virtual void Close();
   virtual FILE* Detach();
 
-  void Read(void* buffer, size_t count);
+  void Read(void* buffer, size_t count) {
+#ifdef __GLIBC__
+    // A field the stream buffer already holds is copied from it directly (the stream belongs
+    // to this archiver alone); anything else takes the checked path.
+    if (m_pFile && m_nMode == MODE_LOAD && buffer &&
+        static_cast<size_t>(m_pFile->_IO_read_end - m_pFile->_IO_read_ptr) >= count) {
+      memcpy(buffer, m_pFile->_IO_read_ptr, count);
+      m_pFile->_IO_read_ptr += count;
+      if (m_nTell >= 0) m_nTell += static_cast<long>(count);
+      return;
+    }
+#endif
+    ReadStream(buffer, count);
+  }
   void Write(const void* buffer, size_t count);
   void Seek(int32_t offset, int origin);
   // The stream position, as ftell gives it; kept up to date by Read, Write and Seek so that
@@ -60,6 +74,7 @@ class CArchiver {
   int32_t m_nMode = MODE_CLOSED;
 
  private:
+  void ReadStream(void* buffer, size_t count);
   [[noreturn]] void ThrowAfterMove(int32_t code);
 
   int64_t m_nFileSize = -1;  // size of the attached regular file, -1 when unknown

@@ -3,29 +3,22 @@
 #include <new>
 #include <sys/mman.h>
 
-char* CSMRecordPool::Allocate(size_t size, size_t alignment) {
-  size_t skip = (alignment - reinterpret_cast<uintptr_t>(m_pNext) % alignment) % alignment;
-  if (size + skip > m_nLeft) {
-    skip = 0;  // blocks start page-aligned
-    // Blocks grow with what the pool holds, from kFirstBlockSize up to kBlockSize, so that a
-    // small set stays small; a text larger than a quarter block gets a block of its own.
-    size_t blockSize = m_nHeld < kFirstBlockSize ? kFirstBlockSize : (m_nHeld < kBlockSize ? m_nHeld : kBlockSize);
-    bool own = size > blockSize / 4;
-    if (own) blockSize = size;
-    void* block = mmap(nullptr, blockSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) throw std::bad_alloc();
-    // Large pages where the system offers them: far fewer page faults while a large set loads.
-    if (blockSize >= kBlockSize) madvise(block, blockSize, MADV_HUGEPAGE);
-    m_blocks.push_back({static_cast<char*>(block), blockSize});
-    m_nHeld += blockSize;
-    if (own) return static_cast<char*>(block);
-    m_pNext = static_cast<char*>(block);
-    m_nLeft = blockSize;
-  }
-  char* text = m_pNext + skip;
-  m_pNext += skip + size;
-  m_nLeft -= skip + size;
-  return text;
+char* CSMRecordPool::AllocateBlock(size_t size) {
+  // Blocks grow with what the pool holds, from kFirstBlockSize up to kBlockSize, so that a
+  // small set stays small; a text larger than a quarter block gets a block of its own.
+  size_t blockSize = m_nHeld < kFirstBlockSize ? kFirstBlockSize : (m_nHeld < kBlockSize ? m_nHeld : kBlockSize);
+  bool own = size > blockSize / 4;
+  if (own) blockSize = size;
+  void* block = mmap(nullptr, blockSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (block == MAP_FAILED) throw std::bad_alloc();
+  // Large pages where the system offers them: far fewer page faults while a large set loads.
+  if (blockSize >= kBlockSize) madvise(block, blockSize, MADV_HUGEPAGE);
+  m_blocks.push_back({static_cast<char*>(block), blockSize});
+  m_nHeld += blockSize;
+  if (own) return static_cast<char*>(block);
+  m_pNext = static_cast<char*>(block) + size;
+  m_nLeft = blockSize - size;
+  return static_cast<char*>(block);
 }
 
 void CSMRecordPool::Clear() {

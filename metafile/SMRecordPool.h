@@ -14,7 +14,14 @@ class CSMRecordPool {
   ~CSMRecordPool() { Clear(); }
 
   // `size` bytes at a multiple of `alignment` (a power of two), valid until Clear.
-  char* Allocate(size_t size, size_t alignment = 1);
+  char* Allocate(size_t size, size_t alignment = 1) {
+    size_t skip = (0 - reinterpret_cast<uintptr_t>(m_pNext)) & (alignment - 1);
+    if (size + skip > m_nLeft) return AllocateBlock(size);
+    char* text = m_pNext + skip;
+    m_pNext += skip + size;
+    m_nLeft -= skip + size;
+    return text;
+  }
   // Frees every block; the texts handed out become invalid.
   void Clear();
 
@@ -22,6 +29,9 @@ class CSMRecordPool {
   static constexpr size_t kBlockSize = 4 << 20;
 
  private:
+  // Starts a new block (page-aligned) and takes `size` bytes from it.
+  char* AllocateBlock(size_t size);
+
   std::vector<std::pair<char*, size_t>> m_blocks;  // start and size of each block
   size_t m_nHeld = 0;  // bytes in all blocks
   char* m_pNext = nullptr;
