@@ -31,7 +31,7 @@ class CArchiver {
 #ifdef __GLIBC__
     // A field the stream buffer already holds is copied from it directly (the stream belongs
     // to this archiver alone); anything else takes the checked path.
-    if (m_pFile && m_nMode == MODE_LOAD && buffer &&
+    if (count != 0 && m_pFile && m_nMode == MODE_LOAD && buffer &&
         static_cast<size_t>(m_pFile->_IO_read_end - m_pFile->_IO_read_ptr) >= count) {
       memcpy(buffer, m_pFile->_IO_read_ptr, count);
       m_pFile->_IO_read_ptr += count;
