@@ -97,6 +97,13 @@ void CSMSoundInfoTable::Build(CSoundCatalogue& catalogue) {
   int32_t interval = m_nCount / 40;
   if (progress) progress->SetStage(0, 40, "Reading Sound Information...");
 
+  // Records lie side by side. A crafted set could point its sounds at many distinct offsets
+  // inside the same bytes, each record read and kept again: once the bytes read again exceed
+  // the fresh ones by kRereadAllowance, the load ends as a read error.
+  constexpr uint64_t kRereadAllowance = 1 << 20;
+  uint64_t fresh = 0, again = 0;
+  uint32_t covered = 0;  // packed end of the furthest record read
+
   uint32_t previous = CSMOffset::kInvalid;
   CSMSoundInfo* current = nullptr;
   for (size_t i = 0; i < work.size(); ++i) {
@@ -114,6 +121,11 @@ void CSMSoundInfoTable::Build(CSoundCatalogue& catalogue) {
         current->Serialize(ar);
         ++m_nLoaded;
         previous = work[i].offset;
+        const uint32_t end = ar.GetPosition().m_nValue;
+        if (end > covered) fresh += end - std::max(previous, covered);
+        if (previous < covered) again += std::min(end, covered) - previous;
+        covered = std::max(covered, end);
+        if (again > fresh + kRereadAllowance) CArchiver::Throw(6, "CSMSoundInfoTable::Build: records overlap");
       } else {
         current = nullptr;
         previous = ar.GetPosition().m_nValue;

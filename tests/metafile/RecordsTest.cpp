@@ -270,6 +270,38 @@ TEST(SoundInfoTableTest, OneReadPerDistinctRecordInAddressOrder) {
   EXPECT_EQ(infos.GetTaggedSoundInfo(2), nullptr);
 }
 
+// 300 records 50 bytes apart in DVD2, each naming everything up to a common end: the set is
+// 15 KB, but reading every record would take 2.2 MB and keep it.
+TEST(SoundInfoTableTest, RecordsReadingTheSameBytesOverAndOverEndTheLoad) {
+  const uint32_t kRecords = 300, kStep = 50, kEnd = kRecords * kStep;
+  std::vector<uint8_t> ladder;
+  for (uint32_t k = 0; k < kRecords; ++k)
+    ladder = ladder + Zeros(45) + std::vector<uint8_t>{1} + Le32(kEnd - (k * kStep + kStep));
+  ladder = ladder + Le32(0xFFFFFFFF) + Zeros(12 + 5 * 4);
+  MetafileSetWriter w;
+  w.AddData(4, ladder, 0x10);
+  for (uint32_t k = 0; k < kRecords; ++k)
+    w.taggedSounds.push_back({{}, MetafileSetWriter::Address::Raw(0x80000010 + k * kStep)});
+  TempDir dir;
+  ASSERT_TRUE(w.Write(dir.path()));
+  CSoundCatalogue catalogue;
+  FILE* diagnostics = tmpfile();
+  EXPECT_FALSE(catalogue.Load(dir.dir().c_str(), nullptr, diagnostics));
+  char text[256] = {};
+  rewind(diagnostics);
+  fread(text, 1, sizeof text - 1, diagnostics);
+  fclose(diagnostics);
+  EXPECT_STREQ(text, "CArchiver exception!\nErrorCode = 0x0006, Message = \"CSMSoundInfoTable::Build: records overlap\"\n");
+  EXPECT_LT(catalogue.m_soundInfos.GetLoadedCount(), static_cast<int32_t>(kRecords));
+
+  // A few records inside others still load.
+  w.taggedSounds.resize(20);
+  ASSERT_TRUE(w.Write(dir.path()));
+  ASSERT_TRUE(catalogue.Load(dir.dir().c_str(), nullptr, nullptr));
+  EXPECT_EQ(catalogue.m_soundInfos.GetLoadedCount(), 20);
+  EXPECT_EQ(catalogue.m_soundInfos.GetTaggedSoundInfo(19)->GetFile(0)->m_name.m_nLength, kEnd - 20 * kStep);
+}
+
 TEST(SoundInfoTableTest, ProgressStepsEveryIntervalAndRefusesSerialize) {
   TempDir dir;
   MetafileSetWriter w;
