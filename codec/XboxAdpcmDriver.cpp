@@ -46,9 +46,7 @@ void CompleteFormat(WAVEFORMATEX* pwfx, DWORD cbwfx) {
       std::memcpy(reinterpret_cast<BYTE*>(pwfx) + 18, &samplesPerBlock, 2);
     }
   } else {
-    pwfx->nBlockAlign = static_cast<WORD>(pwfx->nChannels * pwfx->wBitsPerSample / 8);
-    pwfx->nAvgBytesPerSec = pwfx->nSamplesPerSec * pwfx->nBlockAlign;
-    if (cbwfx >= 18) pwfx->cbSize = 0;
+    AcmCompletePcmFormat(pwfx, cbwfx);
   }
 }
 

@@ -25,3 +25,9 @@ LRESULT AcmCopyDriverDetails(const ACMDRIVERDETAILSW& d, ACMDRIVERDETAILSW* padd
   padd->cbStruct = static_cast<DWORD>(filled);
   return MMSYSERR_NOERROR;
 }
+
+void AcmCompletePcmFormat(WAVEFORMATEX* pwfx, DWORD cbwfx) {
+  pwfx->nBlockAlign = static_cast<WORD>(pwfx->nChannels * pwfx->wBitsPerSample / 8);
+  pwfx->nAvgBytesPerSec = pwfx->nSamplesPerSec * pwfx->nBlockAlign;
+  if (cbwfx >= 18) pwfx->cbSize = 0;
+}

@@ -28,12 +28,6 @@ bool IsValidPcm(const WAVEFORMATEX* p) {
          p->nSamplesPerSec <= PCMCONV_MAX_RATE;
 }
 
-void CompletePcm(WAVEFORMATEX* p, DWORD cb) {
-  p->nBlockAlign = static_cast<WORD>(p->nChannels * p->wBitsPerSample / 8);
-  p->nAvgBytesPerSec = p->nSamplesPerSec * p->nBlockAlign;
-  if (cb >= 18) p->cbSize = 0;
-}
-
 LRESULT DriverDetails(ACMDRIVERDETAILSW* padd) {
   ACMDRIVERDETAILSW d;
   std::memset(&d, 0, sizeof d);
@@ -93,7 +87,7 @@ LRESULT FormatDetails(ACMFORMATDETAILSW* p, DWORD fdw) {
     default:
       return MMSYSERR_INVALFLAG;
   }
-  CompletePcm(wfx, p->cbwfx);
+  AcmCompletePcmFormat(wfx, p->cbwfx);
   p->cbStruct = sizeof *p;
   p->fdwSupport = ACMDRIVERDETAILS_SUPPORTF_CONVERTER;
   p->szFormat[0] = 0;
@@ -115,7 +109,7 @@ LRESULT FormatSuggest(ACMDRVFORMATSUGGEST* p) {
   if (!(p->fdwSuggest & ACM_FORMATSUGGESTF_WBITSPERSAMPLE)) s.wBitsPerSample = src->wBitsPerSample;
   if (!IsValidPcm(&s)) return ACMERR_NOTPOSSIBLE;
   std::memcpy(dst, &s, 16);
-  CompletePcm(dst, p->cbwfxDst);
+  AcmCompletePcmFormat(dst, p->cbwfxDst);
   return MMSYSERR_NOERROR;
 }
 
