@@ -115,3 +115,21 @@ void XboxAdpcmEncodeBlock(const int16_t* pPcm, uint8_t* pBlock, int nSamples, in
     StoreState(pState, j, p, i);
   }
 }
+
+std::vector<uint8_t> XboxAdpcmEncode(const std::vector<int16_t>& pcm, int nChannels) {
+  const size_t blocks = pcm.size() / (64 * nChannels), align = 36 * nChannels;
+  std::vector<uint8_t> out(blocks * align);
+  AdpcmStreamState state{};
+  for (size_t b = 0; b < blocks; ++b)
+    XboxAdpcmEncodeBlock(&pcm[b * 64 * nChannels], &out[b * align], 64, nChannels, &state);
+  return out;
+}
+
+std::vector<int16_t> XboxAdpcmDecode(const std::vector<uint8_t>& blocks, int nChannels) {
+  const size_t count = blocks.size() / (36 * nChannels);
+  std::vector<int16_t> out(count * 64 * nChannels);
+  AdpcmStreamState state{};
+  for (size_t b = 0; b < count; ++b)
+    XboxAdpcmDecodeBlock(&blocks[b * 36 * nChannels], &out[b * 64 * nChannels], 64, nChannels, &state);
+  return out;
+}

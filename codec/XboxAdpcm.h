@@ -2,7 +2,9 @@
 // coded data interleaved by channel in 4-byte words. Free of platform headers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Carried from block to block by a conversion stream; all zero at stream start.
 struct AdpcmStreamState {
@@ -28,3 +30,8 @@ void XboxAdpcmDecodeBlock(const uint8_t* pBlock, int16_t* pPcm, int nSamples, in
 // 4 * nChannels + nSamples * nChannels / 2 bytes.
 void XboxAdpcmEncodeBlock(const int16_t* pPcm, uint8_t* pBlock, int nSamples, int nChannels,
                           AdpcmStreamState* pState);
+
+// A stream of 64-sample blocks (36 * nChannels bytes each), every block carrying the state on;
+// frames after the last whole block are dropped.
+std::vector<uint8_t> XboxAdpcmEncode(const std::vector<int16_t>& pcm, int nChannels);
+std::vector<int16_t> XboxAdpcmDecode(const std::vector<uint8_t>& blocks, int nChannels);

@@ -102,10 +102,7 @@ std::vector<uint8_t> WriteWaveXboxAdpcm(const Clip& clip, const std::string& tit
   const size_t blocks = (frames + kXboxAdpcmBlockSamples - 1) / kXboxAdpcmBlockSamples;
   std::vector<int16_t> pcm(blocks * kXboxAdpcmBlockSamples * static_cast<size_t>(ch), 0);
   for (size_t i = 0; i < clip.samples.size(); ++i) pcm[i] = ToPcm16(clip.samples[i]);
-  std::vector<uint8_t> data(blocks * align);
-  AdpcmStreamState state{};
-  for (size_t b = 0; b < blocks; ++b)
-    XboxAdpcmEncodeBlock(&pcm[b * kXboxAdpcmBlockSamples * ch], &data[b * align], kXboxAdpcmBlockSamples, ch, &state);
+  const std::vector<uint8_t> data = XboxAdpcmEncode(pcm, ch);
 
   std::vector<uint8_t> fact;
   Put32(fact, static_cast<uint32_t>(frames));

@@ -18,24 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::vector<uint8_t> Encode(const std::vector<int16_t>& pcm, int ch) {
-  const size_t blocks = pcm.size() / ch / 64;
-  std::vector<uint8_t> data(blocks * 36 * ch);
-  AdpcmStreamState st{};
-  for (size_t b = 0; b < blocks; ++b)
-    XboxAdpcmEncodeBlock(pcm.data() + b * 64 * ch, data.data() + b * 36 * ch, 64, ch, &st);
-  return data;
-}
-
-std::vector<int16_t> Decode(const std::vector<uint8_t>& data, int ch) {
-  const size_t blocks = data.size() / (36 * ch);
-  std::vector<int16_t> pcm(blocks * 64 * ch);
-  AdpcmStreamState st{};
-  for (size_t b = 0; b < blocks; ++b)
-    XboxAdpcmDecodeBlock(data.data() + b * 36 * ch, pcm.data() + b * 64 * ch, 64, ch, &st);
-  return pcm;
-}
-
 std::vector<int16_t> Music(int ch, size_t frames, int rate) {
   std::vector<int16_t> pcm(frames * ch);
   const double notes[] = {196, 246.94, 293.66, 392, 493.88};
@@ -93,7 +75,7 @@ double SnrDb(const std::vector<int16_t>& a, const std::vector<int16_t>& b) {
 void DecodeVsFfmpeg(benchmark::State& state) {
   const int ch = 2, rate = 44100;
   const size_t frames = size_t(rate) * 600 / 64 * 64;  // ten minutes
-  const auto data = Encode(Music(ch, frames, rate), ch);
+  const auto data = XboxAdpcmEncode(Music(ch, frames, rate), ch);
   const std::string path = "/tmp/vantor_bench_xbadpcm.wav";
   {
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -111,7 +93,7 @@ void DecodeVsFfmpeg(benchmark::State& state) {
   double ours = 0, theirs = 0;
   for (auto _ : state) {
     auto t0 = Clock::now();
-    auto pcm = Decode(data, ch);
+    auto pcm = XboxAdpcmDecode(data, ch);
     benchmark::DoNotOptimize(pcm.data());
     auto t1 = Clock::now();
     const std::string cmd = "ffmpeg -nostdin -v error -threads 1 -i " + path + " -f s16le -y /dev/null";
@@ -135,11 +117,11 @@ void EncoderSnr(benchmark::State& state) {
   const auto pcm = speech ? Speech(size_t(rate) * 20 / 64 * 64, rate) : Music(1, size_t(rate) * 20 / 64 * 64, rate);
   std::vector<uint8_t> data;
   for (auto _ : state) {
-    data = Encode(pcm, 1);
+    data = XboxAdpcmEncode(pcm, 1);
     benchmark::DoNotOptimize(data.data());
   }
   state.SetLabel(speech ? "speech-like" : "music-like");
-  state.counters["snr_db"] = SnrDb(pcm, Decode(data, 1));
+  state.counters["snr_db"] = SnrDb(pcm, XboxAdpcmDecode(data, 1));
 }
 BENCHMARK(EncoderSnr)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

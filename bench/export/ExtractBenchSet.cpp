@@ -41,14 +41,6 @@ std::vector<int16_t> Synthesize(const Format& f, double seconds, std::mt19937& r
   return pcm;
 }
 
-Bytes Encode(const std::vector<int16_t>& pcm, int channels) {
-  Bytes blocks(pcm.size() / (64 * channels) * 36 * channels);
-  AdpcmStreamState st{};
-  for (size_t b = 0; b < blocks.size() / (36 * channels); ++b)
-    XboxAdpcmEncodeBlock(&pcm[b * 64 * channels], &blocks[b * 36 * channels], 64, channels, &st);
-  return blocks;
-}
-
 // RIFF WAVE with the 20-byte Xbox ADPCM "fmt " chunk.
 Bytes Wave(const Format& f, const Bytes& blocks) {
   Bytes w;
@@ -98,7 +90,7 @@ int main(int argc, char** argv) {
   std::vector<Clip> pool;
   for (int i = 0; i < 24; ++i) {
     const int fi = i % 4;
-    pool.push_back({fi, Encode(Synthesize(formats[fi], 1 + rng() % 10, rng), formats[fi].channels)});
+    pool.push_back({fi, XboxAdpcmEncode(Synthesize(formats[fi], 1 + rng() % 10, rng), formats[fi].channels)});
   }
 
   MetafileSetWriter w;

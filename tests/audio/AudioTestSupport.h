@@ -63,20 +63,8 @@ inline Samples Tone(int frames, int ch, double rate, double hz) {
   return s;
 }
 // Whole blocks of 64 samples per channel through the codec, one way or the other.
-inline Bytes AdpcmEncode(const Samples& pcm, int ch) {
-  Bytes out(pcm.size() / (64 * ch) * 36 * ch);
-  AdpcmStreamState st{};
-  for (size_t b = 0; b < out.size() / (36 * ch); ++b)
-    XboxAdpcmEncodeBlock(&pcm[b * 64 * ch], &out[b * 36 * ch], 64, ch, &st);
-  return out;
-}
-inline Samples AdpcmDecode(const Bytes& blocks, int ch) {
-  Samples out(blocks.size() / (36 * ch) * 64 * ch);
-  AdpcmStreamState st{};
-  for (size_t b = 0; b < out.size() / (64 * ch); ++b)
-    XboxAdpcmDecodeBlock(&blocks[b * 36 * ch], &out[b * 64 * ch], 64, ch, &st);
-  return out;
-}
+inline Bytes AdpcmEncode(const Samples& pcm, int ch) { return XboxAdpcmEncode(pcm, ch); }
+inline Samples AdpcmDecode(const Bytes& blocks, int ch) { return XboxAdpcmDecode(blocks, ch); }
 
 inline Bytes ReadFileBytes(const std::string& path) {
   Bytes b;

@@ -41,10 +41,7 @@ std::vector<int16_t> Signal(int channels, int frames, bool music) {
 // Encodes whole blocks and writes a RIFF WAVE file with format tag 0x0069; returns the block data.
 std::vector<uint8_t> WriteAdpcmWave(const std::string& path, const std::vector<int16_t>& pcm, int channels) {
   const uint32_t align = 36 * channels;
-  std::vector<uint8_t> data(pcm.size() / channels / 64 * align);
-  AdpcmStreamState st{};
-  for (size_t b = 0; b < data.size() / align; ++b)
-    XboxAdpcmEncodeBlock(pcm.data() + b * 64 * channels, data.data() + b * align, 64, channels, &st);
+  std::vector<uint8_t> data = XboxAdpcmEncode(pcm, channels);
   std::string f = "RIFF";
   auto put = [&f](uint32_t v) { f.append(reinterpret_cast<const char*>(&v), 4); };
   put(4 + 8 + 20 + 8 + data.size());
