@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/stat.h>
 
 #include "catalogue/MetafileLocator.h"
@@ -135,4 +136,29 @@ bool ParseRowList(const std::string& text, uint32_t count, std::vector<uint32_t>
     pos = comma + 1;
   }
   return true;
+}
+
+void AddRowArguments(CLI::App* command, std::vector<std::string>& args) {
+  command->add_option("args", args, std::string("[DIR] ROW: ") + kDirHelp +
+                                        "; ROW, the 1-based row of `vantor list` with the same options")
+      ->expected(1, 2)
+      ->required();
+}
+
+int LoadRow(const std::vector<std::string>& args, const ListOptions& options, LoadedSet& set,
+            const SoundListItem*& item, long& row) {
+  char* end = nullptr;
+  row = strtol(args.back().c_str(), &end, 10);
+  if (*end != 0 || args.back().empty()) return UsageError("ROW must be a row number: " + args.back());
+  std::string dir = args.size() == 2 ? args[0] : std::string();
+  std::error_code ec;
+  if (!dir.empty()) dir = std::filesystem::absolute(dir, ec).string();  // callers may change directory
+  const int status = LoadSet(dir, set);
+  if (status == EXIT_USAGE) return status;
+  CSoundListModel& model = set.catalogue->m_listModel;
+  if (int bad = PrepareList(model, options)) return bad;
+  item = model.ItemAt(static_cast<int64_t>(row) - 1);
+  if (row < 1 || !item)
+    return UsageError("row " + std::to_string(row) + " is not listed (" + std::to_string(model.nCount) + " rows)");
+  return status;
 }

@@ -51,6 +51,14 @@ int LoadSet(const std::string& dir, LoadedSet& set);
 // message on stderr when an option value is bad.
 int PrepareList(CSoundListModel& model, const ListOptions& options);
 
+// The "[DIR] ROW" arguments of a command that acts on one row of `vantor list`.
+void AddRowArguments(CLI::App* command, std::vector<std::string>& args);
+
+// Loads the set of "[DIR] ROW" (DIR made absolute), prepares the list with `options` and picks
+// the row. Returns LoadSet's status with `item` and `row` set, or EXIT_USAGE after a message.
+int LoadRow(const std::vector<std::string>& args, const ListOptions& options, LoadedSet& set,
+            const SoundListItem*& item, long& row);
+
 // A cell's text as UTF-8, with TAB, LF, CR and backslash written as \t, \n, \r, \\.
 std::string EscapedCellText(const CSoundListModel& model, int64_t row, const ColumnKind* kinds, int32_t kindCount,
                             int32_t column);

@@ -21,25 +21,17 @@ class MetaCommand : public Command {
  public:
   explicit MetaCommand(CLI::App& parent) {
     app = parent.add_subcommand("meta", "print the four pages of the Meta Sound dialog for one row of `vantor list`");
-    app->add_option("args", args, std::string("[DIR] ROW: ") + kDirHelp +
-                                      "; ROW, the 1-based row of `vantor list` with the same options")
-        ->expected(1, 2)
-        ->required();
+    AddRowArguments(app, args);
     AddListOptions(app, options, false);
   }
 
   int Run() override {
-    std::string dir = args.size() == 2 ? args[0] : std::string();
-    char* end = nullptr;
-    long row = strtol(args.back().c_str(), &end, 10);
-    if (*end != 0 || args.back().empty()) return UsageError("ROW must be a row number: " + args.back());
     LoadedSet set;
-    int status = LoadSet(dir, set);
+    const SoundListItem* picked = nullptr;
+    long row = 0;
+    const int status = LoadRow(args, options, set, picked, row);
     if (status == EXIT_USAGE) return status;
     CSoundListModel& main = set.catalogue->m_listModel;
-    if (int bad = PrepareList(main, options)) return bad;
-    const SoundListItem* picked = main.ItemAt(static_cast<int64_t>(row) - 1);
-    if (row < 1 || !picked) return UsageError("row " + std::to_string(row) + " is not listed (" + std::to_string(main.nCount) + " rows)");
     SoundListItem item = *picked;
 
     CSoundListModel sounds, references, fileReferences;

@@ -38,28 +38,18 @@ class PlayCommand : public Command {
  public:
   explicit PlayCommand(CLI::App& parent) {
     app = parent.add_subcommand("play", "play one row of `vantor list` and wait until it has played out");
-    app->add_option("args", args, std::string("[DIR] ROW: ") + kDirHelp +
-                                      "; ROW, the 1-based row of `vantor list` with the same options")
-        ->expected(1, 2)
-        ->required();
+    AddRowArguments(app, args);
     AddListOptions(app, options, false);
     app->add_option("--device", device, "SDL audio driver to play through (pulseaudio, alsa, disk, ...)");
   }
 
   int Run() override {
-    std::string dir = args.size() == 2 ? args[0] : std::string();
-    char* end = nullptr;
-    long row = strtol(args.back().c_str(), &end, 10);
-    if (*end != 0 || args.back().empty()) return UsageError("ROW must be a row number: " + args.back());
-    std::error_code ec;
-    if (!dir.empty()) dir = std::filesystem::absolute(dir, ec).string();  // the current directory changes below
     LoadedSet set;
-    int status = LoadSet(dir, set);
+    const SoundListItem* item = nullptr;
+    long row = 0;
+    const int status = LoadRow(args, options, set, item, row);
     if (status == EXIT_USAGE) return status;
     CSoundListModel& model = set.catalogue->m_listModel;
-    if (int bad = PrepareList(model, options)) return bad;
-    const SoundListItem* item = model.ItemAt(static_cast<int64_t>(row) - 1);
-    if (row < 1 || !item) return UsageError("row " + std::to_string(row) + " is not listed (" + std::to_string(model.nCount) + " rows)");
     const char* name = item->pFile && item->pFile->m_name.m_pszText ? item->pFile->m_name.m_pszText : "";
 
     if (!device.empty()) WaveOutSetDriverName(device.c_str());
