@@ -138,18 +138,25 @@ bool LocateMetafiles(std::string& result, IMetafileDialog* dialog, MetafileLocat
   return found;
 }
 
-StoreResult StoreMetafileDirectory(const char* path, std::string& result) {
+bool ProbeChosenPath(const char* path, std::string& result, std::string* directory) {
   std::string chosen = path ? path : "";
   if (!chosen.empty() && chosen[0] != '/') {
     char cwd[4096];
-    if (!getcwd(cwd, sizeof cwd)) return StoreResult::NotAMetafileSet;
+    if (!getcwd(cwd, sizeof cwd)) return false;
     chosen = std::string(cwd) + "/" + chosen;
   }
   struct stat st;
-  if (chosen.empty() || stat(chosen.c_str(), &st) != 0) return StoreResult::NotAMetafileSet;
+  if (chosen.empty() || stat(chosen.c_str(), &st) != 0) return false;
   if (S_ISDIR(st.st_mode) && !IsPathSeparator(chosen.back())) chosen += '/';
   std::string d = DirectoryOf(chosen);
-  if (!ProbeMetafileSet(d.c_str(), result)) return StoreResult::NotAMetafileSet;
+  if (!ProbeMetafileSet(d.c_str(), result)) return false;
+  if (directory) *directory = d;
+  return true;
+}
+
+StoreResult StoreMetafileDirectory(const char* path, std::string& result) {
+  std::string d;
+  if (!ProbeChosenPath(path, result, &d)) return StoreResult::NotAMetafileSet;
   HKEY software, program;
   bool stored = OpenProgramKey(software, program) && WriteStringValue(program, kMetafilePathValue, d);
   CloseKey(program);

@@ -48,9 +48,12 @@ bool ProbeGameRoot(const char* root, std::string& result);
 // second or third way is stored. `location`, when given, tells where the directory came from.
 bool LocateMetafiles(std::string& result, IMetafileDialog* dialog = nullptr, MetafileLocation* location = nullptr);
 
+// Probes `path` as the dialog's choice would be probed: a file stands for its directory, a
+// relative path is taken from the current directory, a missing path is no set. `directory`,
+// when given, gets the probed directory as written.
+bool ProbeChosenPath(const char* path, std::string& result, std::string* directory = nullptr);
+
 enum class StoreResult { Stored, NotAMetafileSet, NotWritten };
 
-// Probes `path` as the dialog's choice would be probed (a file stands for its directory; a
-// relative path is taken from the current directory; a missing path is no set) and stores the
-// directory on success.
+// ProbeChosenPath, then stores the directory on success.
 StoreResult StoreMetafileDirectory(const char* path, std::string& result);

@@ -1,0 +1,142 @@
+#include "app/BrowserDlg.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QShortcut>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QTabBar>
+#include <QToolButton>
+
+#include "app/AboutDlg.h"
+#include "app/AppIcon.h"
+#include "app/BrowserApp.h"
+#include "app/DialogUnits.h"
+#include "app/SoundListPage.h"
+#include "app/TabCtrl.h"
+#include "app/TagTreePage.h"
+
+namespace {
+// Three bars, for desktops whose icon theme has no menu icon.
+QIcon MenuIcon() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QGuiApplication::palette().color(QPalette::ButtonText));
+  for (int y : {3, 7, 11}) painter.drawRect(2, y, 12, 2);
+  return QIcon(pixmap);
+}
+}  // namespace
+
+CBrowserDlg::CBrowserDlg(QWidget* parent) : QDialog(parent), m_hIcon(LoadAppIcon()) {
+  // Caption, system menu, sizing border, minimise and maximise boxes.
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                 Qt::WindowCloseButtonHint);
+  setWindowTitle(QString::fromUtf8(kAppTitle));
+  setFont(DialogFont());
+  setSizeGripEnabled(false);
+  const CDialogUnits du(font());
+  resize(du.Size(440, 316));
+  m_tab = new CTabCtrl(this);
+  m_tab->setObjectName(QStringLiteral("tab"));
+  m_tab->setGeometry(du.Rect(0, 0, 440, 316));
+  OnInitDialog();
+}
+
+CBrowserDlg::~CBrowserDlg() = default;
+
+bool CBrowserDlg::OnInitDialog() {
+  // The About entry: a menu button at the end of the tabs, and F1.
+  const QString about = QString::fromUtf8(kAboutEntry);
+  if (!about.isEmpty()) {
+    auto* menu = new QMenu(this);
+    QAction* action = menu->addAction(QIcon::fromTheme(QStringLiteral("help-about")), about);
+    action->setData(IDM_ABOUTBOX);
+    action->setShortcut(QKeySequence(Qt::Key_F1));
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    connect(action, &QAction::triggered, this, &CBrowserDlg::OnAbout);
+    m_menuButton = new QToolButton;
+    m_menuButton->setObjectName(QStringLiteral("menuButton"));
+    m_menuButton->setIcon(QIcon::fromTheme(QStringLiteral("open-menu-symbolic"),
+                                           QIcon::fromTheme(QStringLiteral("application-menu"), MenuIcon())));
+    m_menuButton->setAutoRaise(true);
+    m_menuButton->setPopupMode(QToolButton::InstantPopup);
+    m_menuButton->setMenu(menu);
+    m_menuButton->setToolTip(QStringLiteral("Menu"));
+    m_menuButton->setAccessibleName(QStringLiteral("Menu"));
+    m_tab->SetCornerWidget(m_menuButton);
+  }
+
+  setWindowIcon(m_hIcon);
+
+  m_tab->InsertItem(0, QStringLiteral("Sounds"));
+  m_tab->InsertItem(1, QStringLiteral("Tags"));
+  connect(m_tab, &CTabCtrl::SelChanging, this, &CBrowserDlg::OnSelChanging);
+  connect(m_tab, &CTabCtrl::SelChange, this, &CBrowserDlg::OnSelChange);
+
+  CBrowserApp* app = AfxGetBrowserApp();
+  CSoundCatalogue* catalogue = app ? app->m_pCatalogue : nullptr;
+  const QRect page = GetPageRect();
+  m_soundsPage = new CSoundListPage(m_tab);
+  m_soundsPage->Create(catalogue);
+  m_soundsPage->setGeometry(page);
+  m_soundsPage->show();
+  m_tagsPage = new CTagTreePage(m_tab);
+  m_tagsPage->Create(catalogue);
+  m_tagsPage->setGeometry(page);
+
+  // Tabs by keyboard, wherever the focus is.
+  auto next = [this](int delta) {
+    const int count = m_tab->GetItemCount();
+    if (count > 0) m_tab->SetCurSel((m_tab->GetCurSel() + delta + count) % count);
+  };
+  for (QKeySequence key : {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+    connect(new QShortcut(key, this), &QShortcut::activated, this, [next] { next(1); });
+  for (QKeySequence key : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+    connect(new QShortcut(key, this), &QShortcut::activated, this, [next] { next(-1); });
+  return true;
+}
+
+QRect CBrowserDlg::GetPageRect() const {
+  QRect r = m_tab->rect();
+  const QRect item = m_tab->GetItemRect(0);
+  const int itemHeight = item.height();
+  return QRect(QPoint(r.left() + 4, r.top() + itemHeight + 8), QPoint(r.right() - 4, r.bottom() - 4));
+}
+
+QWidget* CBrowserDlg::Page(int index) const {
+  switch (index) {
+    case 0: return m_soundsPage;
+    case 1: return m_tagsPage;
+    default: return nullptr;
+  }
+}
+
+void CBrowserDlg::OnSelChanging(int index) {
+  if (QWidget* page = Page(index)) page->hide();
+}
+
+void CBrowserDlg::OnSelChange(int index) {
+  if (QWidget* page = Page(index)) page->show();
+}
+
+void CBrowserDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  Refit();
+}
+
+void CBrowserDlg::Refit() {
+  if (!m_tab) return;
+  const QRect client = rect();
+  m_tab->setGeometry(QRect(QPoint(client.left(), m_tab->geometry().top()), client.bottomRight()));
+  const QRect page = GetPageRect();
+  for (QWidget* p : {static_cast<QWidget*>(m_soundsPage), static_cast<QWidget*>(m_tagsPage)})
+    if (p) p->setGeometry(page);
+}
+
+void CBrowserDlg::OnAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}

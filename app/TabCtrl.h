@@ -1,0 +1,39 @@
+// The main window's tab control: a row of tabs over a frame that holds the pages.
+#pragma once
+
+#include <QWidget>
+
+class QTabBar;
+
+class CTabCtrl : public QWidget {
+  Q_OBJECT
+ public:
+  explicit CTabCtrl(QWidget* parent = nullptr);
+
+  int InsertItem(int index, const QString& text);
+  int GetCurSel() const;
+  void SetCurSel(int index);
+  int GetItemCount() const;
+  // The rectangle of a tab item in the control's client coordinates.
+  QRect GetItemRect(int index) const;
+  // A widget shown at the right end of the row of tabs.
+  void SetCornerWidget(QWidget* widget);
+  QTabBar* TabBar() const { return m_bar; }
+
+ signals:
+  // The selection is about to leave `index` (sent before SelChange).
+  void SelChanging(int index);
+  // `index` is the newly selected tab.
+  void SelChange(int index);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Layout();
+
+  QTabBar* m_bar;
+  QWidget* m_corner = nullptr;
+  int m_nCurrent = -1;
+};

@@ -1,0 +1,68 @@
+// quarn-vantor: the desktop program.
+#include <CLI/CLI.hpp>
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "app/AppIcon.h"
+#include "app/BrowserApp.h"
+#include "app/QtMessageBox.h"
+
+namespace {
+
+CBrowserApp theApp;
+
+bool g_bStarting = false;
+
+// While the window system is being opened, Qt's complaints are ours to say in one line; a
+// fatal one ends the program with status 1 instead of an abort.
+void StartupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtFatalMsg) {
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    std::fprintf(stderr, "quarn-vantor: cannot open a window: no usable display (DISPLAY=%s, WAYLAND_DISPLAY=%s)\n",
+                 display ? display : "", wayland ? wayland : "");
+    std::fflush(stderr);
+    _exit(1);
+  }
+  if (!g_bStarting) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App cli{"Quarn Vantor: browse, play and extract the sounds of Quarnhold.", "quarn-vantor"};
+  std::string dir;
+  cli.add_option("DIR", dir,
+                 "the metafile directory, or any file in it, for this run (not stored); without it, the stored "
+                 "setting, the game's installation or a file dialog");
+  cli.set_version_flag("--version", "quarn-vantor " QUARN_VANTOR_VERSION " BETA");
+  cli.footer("Qt's own options (-platform, -style, ...) may follow.");
+  cli.allow_extras();
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return cli.exit(e);
+  }
+
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+    std::fprintf(stderr, "quarn-vantor: cannot open a window: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
+    return 1;
+  }
+
+  g_bStarting = true;
+  qInstallMessageHandler(StartupMessages);
+  QApplication app(argc, argv);
+  g_bStarting = false;
+  qInstallMessageHandler(nullptr);
+  QApplication::setApplicationName(QStringLiteral("quarn-vantor"));
+  QApplication::setApplicationVersion(QStringLiteral(QUARN_VANTOR_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral("quarn-vantor"));
+  QApplication::setWindowIcon(LoadAppIcon());
+  SetMessageBoxPresenter(QtMessageBoxPresenter);
+
+  if (!dir.empty()) theApp.SetCommandLineSet(dir);
+  theApp.InitInstance();
+  return theApp.ExitInstance();
+}
