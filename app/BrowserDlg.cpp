@@ -8,7 +8,11 @@
 #include <QTabBar>
 #include <QToolButton>
 
+#include <QCloseEvent>
+
 #include "app/AboutDlg.h"
+#include "app/MetaSoundDlg.h"
+#include "views/ListCommands.h"
 #include "app/AppIcon.h"
 #include "app/BrowserApp.h"
 #include "app/DialogUnits.h"
@@ -44,7 +48,7 @@ CBrowserDlg::CBrowserDlg(QWidget* parent) : QDialog(parent), m_hIcon(LoadAppIcon
   OnInitDialog();
 }
 
-CBrowserDlg::~CBrowserDlg() = default;
+CBrowserDlg::~CBrowserDlg() { CloseMetaSound(); }
 
 bool CBrowserDlg::OnInitDialog() {
   // The About entry: a menu button at the end of the tabs, and F1.
@@ -99,12 +103,7 @@ bool CBrowserDlg::OnInitDialog() {
   return true;
 }
 
-QRect CBrowserDlg::GetPageRect() const {
-  QRect r = m_tab->rect();
-  const QRect item = m_tab->GetItemRect(0);
-  const int itemHeight = item.height();
-  return QRect(QPoint(r.left() + 4, r.top() + itemHeight + 8), QPoint(r.right() - 4, r.bottom() - 4));
-}
+QRect CBrowserDlg::GetPageRect() const { return m_tab->GetPageRect(); }
 
 QWidget* CBrowserDlg::Page(int index) const {
   switch (index) {
@@ -139,4 +138,28 @@ void CBrowserDlg::Refit() {
 void CBrowserDlg::OnAbout() {
   CAboutDlg about(this);
   about.exec();
+}
+
+void CBrowserDlg::ShowMetaSound(const SoundListItem* item) {
+  if (!m_pMetaSound) {
+    m_pMetaSound = new CMetaSoundDlg(this);
+    m_pMetaSound->show();
+  }
+  m_pMetaSound->SetSound(item);
+}
+
+void CBrowserDlg::CloseMetaSound() {
+  if (!m_pMetaSound) return;
+  m_pMetaSound->hide();
+  m_pMetaSound->deleteLater();
+  m_pMetaSound = nullptr;
+}
+
+void CBrowserDlg::OnCommand(int id) {
+  if (id == ID_CLOSE_CHILD) CloseMetaSound();
+}
+
+void CBrowserDlg::closeEvent(QCloseEvent* event) {
+  CloseMetaSound();
+  QDialog::closeEvent(event);
 }

@@ -8,6 +8,8 @@ class CTabCtrl;
 class CTagTreePage;
 class CSoundListPage;
 class QToolButton;
+class CMetaSoundDlg;
+struct SoundListItem;
 
 // The About entry's command id and text (string 101).
 inline constexpr int IDM_ABOUTBOX = 0x0010;
@@ -26,16 +28,26 @@ class CBrowserDlg : public QDialog {
   QRect GetPageRect() const;
   // The About box, as the About entry runs it.
   void OnAbout();
+  // Opens the Meta Sound dialog (once) and shows the row's record in it (null: none).
+  void ShowMetaSound(const SoundListItem* item);
+  // Destroys the Meta Sound dialog, if there is one.
+  void CloseMetaSound();
 
   CTabCtrl* m_tab = nullptr;
   QIcon m_hIcon;
   CTagTreePage* m_tagsPage = nullptr;
   CSoundListPage* m_soundsPage = nullptr;
   QToolButton* m_menuButton = nullptr;
+  CMetaSoundDlg* m_pMetaSound = nullptr;
+
+ public slots:
+  // ID_CLOSE_CHILD: the Meta Sound dialog asks to be closed.
+  void OnCommand(int id);
 
  protected:
   bool OnInitDialog();
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   void OnSelChanging(int index);
   void OnSelChange(int index);
 

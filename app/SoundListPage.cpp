@@ -1,20 +1,14 @@
 #include "app/SoundListPage.h"
 
-#include "app/DialogUnits.h"
+#include "app/BrowserDlg.h"
 #include "catalogue/SoundCatalogue.h"
 #include "views/SoundListCtrl.h"
 
-CSoundListPage::CSoundListPage(QWidget* parent) : CDialogPage(parent) {}
+CSoundListPage::CSoundListPage(QWidget* parent) : CListPage(parent, ROUTE_ALL) {}
 
 void CSoundListPage::Create(CSoundCatalogue* catalogue) {
-  const CDialogUnits du(font());
-  resize(du.Size(312, 196));
-  m_list = new CSoundListCtrl(this);
-  m_list->setObjectName(QStringLiteral("sounds"));
+  CreateList(312, 196, 311, 196, "sounds");
   m_list->setAccessibleName(QStringLiteral("Sounds"));
-  m_list->setGeometry(du.Rect(0, 0, 311, 196));
-  SetHostedControl(m_list);
-  hide();
   OnInitDialog(catalogue);
 }
 
@@ -24,4 +18,12 @@ bool CSoundListPage::OnInitDialog(CSoundCatalogue* catalogue) {
   m_list->SetColumns(kColumns, 6);
   m_list->Refresh();
   return true;
+}
+
+void CSoundListPage::OnDoubleClick(int row) {
+  CSoundListModel* model = m_list->GetModel();
+  if (!model) return;
+  // The main window is the page's parent's parent (page, tab control, main window).
+  QWidget* tab = parentWidget();
+  if (auto* main = qobject_cast<CBrowserDlg*>(tab ? tab->parentWidget() : nullptr)) main->ShowMetaSound(model->ItemAt(row));
 }

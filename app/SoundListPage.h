@@ -1,12 +1,11 @@
 // The "Sounds" page: every sound file of the catalogue in one list.
 #pragma once
 
-#include "app/DialogPage.h"
+#include "app/ListPage.h"
 
-class CSoundListCtrl;
 class CSoundCatalogue;
 
-class CSoundListPage : public CDialogPage {
+class CSoundListPage : public CListPage {
   Q_OBJECT
  public:
   static constexpr int IDD = 131;
@@ -15,8 +14,8 @@ class CSoundListPage : public CDialogPage {
   explicit CSoundListPage(QWidget* parent = nullptr);
   void Create(CSoundCatalogue* catalogue);
 
-  CSoundListCtrl* m_list = nullptr;
-
  protected:
   bool OnInitDialog(CSoundCatalogue* catalogue);
+  // Opens the Meta Sound dialog on the row (none below the last row).
+  void OnDoubleClick(int row) override;
 };

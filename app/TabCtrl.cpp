@@ -33,6 +33,12 @@ QRect CTabCtrl::GetItemRect(int index) const {
   return r.isValid() ? r.translated(m_bar->pos()) : r;
 }
 
+QRect CTabCtrl::GetPageRect() const {
+  const QRect r = rect();
+  const int itemHeight = GetItemRect(0).height();
+  return QRect(QPoint(r.left() + 4, r.top() + itemHeight + 8), QPoint(r.right() - 4, r.bottom() - 4));
+}
+
 void CTabCtrl::SetCornerWidget(QWidget* widget) {
   m_corner = widget;
   if (widget) widget->setParent(this);

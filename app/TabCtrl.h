@@ -16,6 +16,9 @@ class CTabCtrl : public QWidget {
   int GetItemCount() const;
   // The rectangle of a tab item in the control's client coordinates.
   QRect GetItemRect(int index) const;
+  // Where the pages go: the client rectangle less 4 at the sides and bottom and less (item
+  // height + 8) at the top.
+  QRect GetPageRect() const;
   // A widget shown at the right end of the row of tabs.
   void SetCornerWidget(QWidget* widget);
   QTabBar* TabBar() const { return m_bar; }

@@ -34,10 +34,10 @@ class CAudioController {
   // Stops the current sound, then plays the file: AUDIO_KIND_WAVE (RIFF WAVE) or
   // AUDIO_KIND_OGG (Ogg Vorbis). False when the file cannot be opened or parsed, the chain
   // cannot be built, or the thread still holds a sound whose stop it has not acknowledged.
-  bool Play(const char* pszPath, int nKind);
+  virtual bool Play(const char* pszPath, int nKind);
   // Stops the current sound, waiting at most 1 s for the thread. A sound whose stop is not
   // acknowledged in time is kept, with its event, until the thread has let go of it.
-  void Stop();
+  virtual void Stop();
   // Waits until the thread has played out everything handed to it; true when it has within
   // dwTimeout ms (also when there is no thread or device).
   bool WaitUntilPlayedOut(DWORD dwTimeout);

@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QBitmap>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
 
+#include "app/FilterDlg.h"
+#include "export/SoundExport.h"
 #include "platform/MessageBox.h"
 #include "views/SoundListTableModel.h"
 
@@ -45,6 +49,8 @@ CSoundListCtrl::CSoundListCtrl(QWidget* parent) : QTableView(parent), m_table(ne
   header->setStretchLastSection(false);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   connect(header, &QHeaderView::sectionClicked, this, &CSoundListCtrl::OnColumnClick);
+  // A mouse click, never a selection change by keyboard.
+  connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) { OnClick(index.row()); });
 
   // The selection stays visible when the list has no focus.
   QPalette pal = palette();
@@ -113,4 +119,84 @@ void CSoundListCtrl::OnColumnClick(int column) {
   SetRedraw(false);
   ApplySort();
   SetRedraw(true);
+}
+
+void CSoundListCtrl::OnClick(int row) {
+  if (m_nDisabled & LIST_NO_PLAY) return;
+  if (!g_bAutoplay || !m_pModel) return;
+  if (const SoundListItem* item = m_pModel->ItemAt(row)) PlayItem(m_pModel, item);
+}
+
+QMenu* CSoundListCtrl::CreateContextMenu(QWidget* parent) const {
+  auto* menu = new QMenu(parent);
+  auto add = [&](const char* text, int id, bool enabled) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setData(id);
+    action->setEnabled(enabled);
+    return action;
+  };
+  add("&Play", ID_PLAY, !(m_nDisabled & LIST_NO_PLAY));
+  add("&Stop", ID_STOP, true);
+  QAction* autoplay = add("&Autoplay", ID_AUTOPLAY, true);
+  autoplay->setCheckable(true);
+  autoplay->setChecked(g_bAutoplay != 0);
+  menu->addSeparator();
+  add("&Extract", ID_EXTRACT, !(m_nDisabled & LIST_NO_EXTRACT));
+  add("E&xtract Raw", ID_EXTRACT_RAW, !(m_nDisabled & LIST_NO_EXTRACT));
+  menu->addSeparator();
+  add("&Filter", ID_FILTER, !(m_nDisabled & LIST_NO_FILTER));
+  return menu;
+}
+
+void CSoundListCtrl::OnRightClick(int row, const QPoint& globalPos) {
+  m_pContextItem = m_pModel ? m_pModel->ItemAt(row) : nullptr;
+  QMenu* menu = CreateContextMenu(this);
+  QAction* chosen = menu->exec(globalPos);
+  const int id = chosen ? chosen->data().toInt() : 0;
+  delete menu;
+  if (id) emit Command(id);
+}
+
+void CSoundListCtrl::contextMenuEvent(QContextMenuEvent* event) {
+  int row;
+  QPoint pos;
+  if (event->reason() == QContextMenuEvent::Mouse) {
+    row = rowAt(event->pos().y());
+    pos = event->globalPos();
+  } else {
+    // The Menu key or Shift+F10: the current row, at its place in the list.
+    const QModelIndex current = currentIndex();
+    row = current.isValid() ? current.row() : -1;
+    QRect r = current.isValid() ? visualRect(current) : QRect();
+    if (!r.isValid() || !viewport()->rect().intersects(r)) r = QRect(viewport()->rect().topLeft(), QSize(1, 1));
+    pos = viewport()->mapToGlobal(QPoint(r.left() + 8, r.bottom()));
+  }
+  event->accept();
+  OnRightClick(row, pos);
+}
+
+void CSoundListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTableView::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton) emit DoubleClicked(rowAt(event->position().toPoint().y()));
+}
+
+void CSoundListCtrl::PlayContextItem() {
+  if ((m_nDisabled & LIST_NO_PLAY) || !m_pContextItem || !m_pModel) return;
+  PlayItem(m_pModel, m_pContextItem);
+}
+
+void CSoundListCtrl::FilterCommand() {
+  if ((m_nDisabled & LIST_NO_FILTER) || !m_pModel) return;
+  CFilterDlg dlg(this);
+  dlg.m_pModel = m_pModel;
+  if (dlg.exec() == QDialog::Accepted) Refresh();
+}
+
+std::vector<int64_t> CSoundListCtrl::GetSelectedRows() const {
+  std::vector<int64_t> rows;
+  for (const QItemSelectionRange& range : selectionModel()->selection())
+    for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(r);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
 }

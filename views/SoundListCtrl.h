@@ -5,14 +5,13 @@
 #include <QTableView>
 #include <vector>
 
+#include "views/ListCommands.h"
 #include "views/SoundListColumns.h"
 #include "views/SoundListModel.h"
 #include "views/SoundListSort.h"
 
 class CSoundListTableModel;
-
-// Commands a list does not offer (nDisabled).
-enum : uint32_t { LIST_NO_EXTRACT = 1, LIST_NO_PLAY = 2, LIST_NO_FILTER = 4 };
+class QMenu;
 
 class CSoundListCtrl : public QTableView {
   Q_OBJECT
@@ -30,6 +29,17 @@ class CSoundListCtrl : public QTableView {
   int OnGetDispInfo(int64_t row, int32_t column, char* buffer, size_t capacity) const;
   // A click on the heading of a column.
   void OnColumnClick(int column);
+  // A left click on a row (-1: empty space): plays it when autoplay is on.
+  void OnClick(int row);
+  // A right click on a row (-1: empty space): remembers the row and opens the context menu at
+  // `globalPos`; the chosen command goes to the page through Command.
+  void OnRightClick(int row, const QPoint& globalPos);
+  // Plays the row of the last right click.
+  void PlayContextItem();
+  // Runs the Filter dialog on the model and refreshes the list after OK.
+  void FilterCommand();
+  // The selected rows in list order.
+  std::vector<int64_t> GetSelectedRows() const;
 
   CSoundListModel* GetModel() const { return m_pModel; }
   const std::vector<ColumnKind>& GetColumnKinds() const { return m_columnKinds; }
@@ -37,6 +47,17 @@ class CSoundListCtrl : public QTableView {
   // The two header arrows of bitmap 137 (image 0 down, 1 up); null pixmaps without it.
   const QPixmap& GetArrow(int image) const { return m_arrows[image & 1]; }
 
+  // Menu 134: "&Play", "&Stop", "&Autoplay", "&Extract", "E&xtract Raw", "&Filter", each
+  // action carrying its command id as data; checked and greyed as the list's state says.
+  QMenu* CreateContextMenu(QWidget* parent) const;
+
+ signals:
+  // A command of the context menu, for the hosting page.
+  void Command(int id);
+  // A double-click on a row (-1: below the last row or on empty space).
+  void DoubleClicked(int row);
+
+ public:
   CSoundListModel* m_pModel = nullptr;
   bool m_bVirtual = true;
   SoundListSortState m_sort;
@@ -47,6 +68,8 @@ class CSoundListCtrl : public QTableView {
  protected:
   // Turns painting off while rows change, as the list's set-redraw message does.
   void SetRedraw(bool redraw);
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   void LoadArrows();

@@ -1,0 +1,3 @@
+#include "app/FilterDlg.h"
+
+CFilterDlg::CFilterDlg(QWidget* parent) : QDialog(parent) { setWindowTitle(QStringLiteral("Filter")); }

@@ -1,0 +1,66 @@
+#include "tests/app/GuiTestSupport.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include "catalogue/SoundCatalogue.h"
+#include "platform/MessageBox.h"
+#include "tools/MetafileSetWriter.h"
+#include "tools/SetGenerator.h"
+
+namespace {
+std::vector<MessageBoxRecorder::Box> g_boxes;
+
+int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+  g_boxes.push_back({text ? text : "", caption ? caption : "", type});
+  return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
+}
+}  // namespace
+
+MessageBoxRecorder::MessageBoxRecorder() {
+  g_boxes.clear();
+  SetMessageBoxPresenter(RecordBox);
+}
+MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxPresenter(nullptr); }
+const std::vector<MessageBoxRecorder::Box>& MessageBoxRecorder::boxes() const { return g_boxes; }
+
+LoadedApp::LoadedApp(const std::function<void(MetafileSetWriter&)>& make) {
+  MetafileSetWriter writer;
+  if (make)
+    make(writer);
+  else
+    MakeSampleSet(writer);
+  writer.Write(dir.path());
+  m_pCatalogue = new CSoundCatalogue;
+  m_pCatalogue->Load(dir.dir().c_str(), nullptr);
+}
+
+void AnswerNextModal(std::function<void(QWidget*)> answer) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      timer->deleteLater();
+      answer(modal);
+    }
+  });
+  timer->start();
+}
+
+void SaveScreenshot(QWidget* widget, const std::string& name) {
+  QDir().mkpath(QStringLiteral(VANTOR_SCREENSHOT_DIR));
+  widget->grab().save(QStringLiteral(VANTOR_SCREENSHOT_DIR "/%1.png").arg(QString::fromStdString(name)));
+}
+
+std::vector<std::vector<std::string>> CellTexts(QAbstractItemModel* model) {
+  std::vector<std::vector<std::string>> rows;
+  for (int r = 0; r < model->rowCount(); ++r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < model->columnCount(); ++c) row.push_back(model->index(r, c).data().toString().toStdString());
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
