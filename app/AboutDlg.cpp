@@ -33,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     return label;
   };
   text(42, 8, 131, "Quarn Vantor Version 1.0 BETA");
-  text(42, 20, 156, "Browses, plays and extracts the sounds of Quarnhold");
+  text(42, 20, 156, "A sound browser for the game Quarnhold");
   text(42, 32, 119, "Copyright \u00a9 2026 the Quarn Vantor developers");
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
