@@ -21,8 +21,8 @@ constexpr int kWaveBufferSize = 8192;
 // Output files get a larger stdio buffer than the default, so that small writes are gathered.
 constexpr size_t kOutputBufferSize = 64 * 1024;
 
-// Opens the metafile holding the item's sound data, positioned at its first byte; the
-// caller closes the stream. `bNeedWav`: only WAV data will do.
+}  // namespace
+
 FILE* OpenSoundData(const CSoundListModel* pModel, const SoundListItem* pItem, bool bNeedWav) {
   if (!pModel || !pItem || !pItem->pFile) return nullptr;
   const CSMSoundFile& file = *pItem->pFile;
@@ -38,6 +38,8 @@ FILE* OpenSoundData(const CSoundListModel* pModel, const SoundListItem* pItem, b
   }
   return ar.Detach();
 }
+
+namespace {
 
 // An output file with a stdio buffer of its own (the C library would size one by the
 // file system's block, a few kilobytes).

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@
 
 // The file the stored bytes are copied to for playback.
 inline constexpr char kPlaybackFileName[] = "Vantor.tmp";
+
+// The metafile holding the item's stored bytes, positioned at their first byte; the caller
+// closes it. Null when the entry has nothing to open (no entry, both sizes 0, no location, the
+// name "none"; with `bNeedWav` also no WAV size) or its metafile cannot be opened there.
+FILE* OpenSoundData(const CSoundListModel* pModel, const SoundListItem* pItem, bool bNeedWav);
 
 // The stored bytes unchanged, as "<name>.ogg" for Ogg Vorbis data, else "<name>.wav".
 bool ExtractRaw(const CSoundListModel* pModel, const SoundListItem* pItem);
