@@ -1,0 +1,178 @@
+// The context menu, play on click, the page routing and Extract.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QTest>
+#include <filesystem>
+
+#include "app/ListPage.h"
+#include "app/SoundListPage.h"
+#include "audio/AudioController.h"
+#include "audio/AudioGlobals.h"
+#include "catalogue/SoundCatalogue.h"
+#include "metafile/SoundInfo.h"
+#include "platform/MessageBox.h"
+#include "tests/app/GuiTestSupport.h"
+#include "views/SoundListCtrl.h"
+
+namespace {
+
+// An audio controller that only records what it is asked.
+class RecordingAudio : public CAudioController {
+ public:
+  std::vector<std::string> calls;
+  bool Play(const char* path, int kind) override {
+    calls.push_back(std::string("play ") + path + (kind == AUDIO_KIND_OGG ? " ogg" : " wave"));
+    return true;
+  }
+  void Stop() override { calls.push_back("stop"); }
+};
+
+// A loaded sample set with the recording controller installed and the current directory
+// changed to a temporary one for the files the commands write.
+class ListCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_old = std::filesystem::current_path();
+    std::filesystem::current_path(m_cwd.path());
+    g_pAudio = &m_audio;
+    g_bAutoplay = 0;
+  }
+  void TearDown() override {
+    g_pAudio = nullptr;
+    g_bAutoplay = 0;
+    std::filesystem::current_path(m_old);
+  }
+  // Enabled state and check of the menu's six commands, in menu order.
+  static std::string MenuState(const CSoundListCtrl& list) {
+    std::unique_ptr<QMenu> menu(list.CreateContextMenu(nullptr));
+    std::string state;
+    for (QAction* a : menu->actions()) {
+      if (a->isSeparator()) {
+        state += '|';
+        continue;
+      }
+      state += a->isEnabled() ? (a->isChecked() ? 'C' : 'E') : 'g';
+    }
+    return state;
+  }
+  // The row of the first present WAVE file.
+  int FirstPresentRow(const CSoundListModel& model) {
+    for (uint32_t r = 0; r < model.nCount; ++r) {
+      const CSMSoundFile* f = model.ItemAt(r)->pFile;
+      if (f->m_data.m_nValue != 0xFFFFFFFF && f->m_nWavSize && !f->m_nOggSize) return static_cast<int>(r);
+    }
+    return -1;
+  }
+
+  LoadedApp m_app;
+  RecordingAudio m_audio;
+  TempDir m_cwd;
+  std::filesystem::path m_old;
+};
+
+}  // namespace
+
+TEST_F(ListCommands, MenuStatesFollowTheMaskAndAutoplayIsShared) {
+  CSoundListPage page;
+  page.Create(m_app.m_pCatalogue);
+  CSoundListPage other;
+  other.Create(m_app.m_pCatalogue);
+  CSoundListCtrl& list = *page.m_list;
+  // Play Stop Autoplay | Extract ExtractRaw | Filter
+  EXPECT_EQ(MenuState(list), "EEE|EE|E");
+  list.m_nDisabled = LIST_NO_FILTER;
+  EXPECT_EQ(MenuState(list), "EEE|EE|g");
+  list.m_nDisabled = LIST_NO_EXTRACT | LIST_NO_PLAY | LIST_NO_FILTER;
+  EXPECT_EQ(MenuState(list), "gEE|gg|g");
+  std::unique_ptr<QMenu> menu(list.CreateContextMenu(nullptr));
+  std::vector<std::string> texts;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) texts.push_back(a->text().toStdString() + "=" + std::to_string(a->data().toInt()));
+  EXPECT_EQ(texts, (std::vector<std::string>{"&Play=32759", "&Stop=32760", "&Autoplay=32761", "&Extract=32757",
+                                             "E&xtract Raw=32758", "&Filter=32762"}));
+
+  page.OnCommand(ID_AUTOPLAY);  // on in one list: checked in every list's next menu
+  EXPECT_EQ(MenuState(*other.m_list), "EEC|EE|E");
+  other.OnCommand(ID_AUTOPLAY);
+  EXPECT_EQ(g_bAutoplay, 0);
+}
+
+TEST_F(ListCommands, ClickPlaysOnlyWithAutoplayAndNeverOnANoPlayList) {
+  CSoundListPage page;
+  page.Create(m_app.m_pCatalogue);
+  page.resize(800, 600);
+  page.show();
+  CSoundListCtrl& list = *page.m_list;
+  const int row = FirstPresentRow(m_app.m_pCatalogue->m_listModel);
+  ASSERT_GE(row, 0);
+  auto click = [&](int r) {
+    const QRect rect = list.visualRect(list.model()->index(r, 1));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
+  };
+  click(row);
+  EXPECT_TRUE(m_audio.calls.empty());  // autoplay off
+  g_bAutoplay = 1;
+  click(row);
+  ASSERT_EQ(m_audio.calls.size(), 2u);  // PlayItem stops, then plays the copied file
+  EXPECT_EQ(m_audio.calls[0], "stop");
+  EXPECT_EQ(m_audio.calls[1], "play Vantor.tmp wave");
+  EXPECT_EQ(std::filesystem::file_size("Vantor.tmp"), list.GetModel()->ItemAt(row)->pFile->m_nWavSize);
+  m_audio.calls.clear();
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, list.viewport()->height() - 2));  // empty space
+  QTest::keyClick(&list, Qt::Key_Down);  // keyboard selection
+  EXPECT_TRUE(m_audio.calls.empty());
+  list.m_nDisabled = LIST_NO_PLAY;
+  click(row);
+  EXPECT_TRUE(m_audio.calls.empty());
+
+  // Play acts on the row of the right click, not the selection; Stop reaches the controller.
+  list.m_nDisabled = 0;
+  list.selectRow(0);
+  list.m_pContextItem = nullptr;
+  page.OnCommand(ID_PLAY);
+  EXPECT_TRUE(m_audio.calls.empty());
+  list.m_pContextItem = list.GetModel()->ItemAt(row);
+  page.OnCommand(ID_PLAY);
+  page.OnCommand(ID_STOP);
+  EXPECT_EQ(m_audio.calls, (std::vector<std::string>{"stop", "play Vantor.tmp wave", "stop"}));
+}
+
+TEST_F(ListCommands, ExtractCountsWhatWasWritten) {
+  CSoundListPage page;
+  page.Create(m_app.m_pCatalogue);
+  CSoundListCtrl& list = *page.m_list;
+  const CSoundListModel& model = *list.GetModel();
+  // Two present WAVE files and one missing file.
+  std::vector<int> rows;
+  int missing = -1;
+  for (uint32_t r = 0; r < model.nCount; ++r) {
+    const CSMSoundFile* f = model.ItemAt(r)->pFile;
+    const bool present = f->m_data.m_nValue != 0xFFFFFFFF;
+    if (present && f->m_nWavSize && !f->m_nOggSize && rows.size() < 2) rows.push_back(static_cast<int>(r));
+    if (!present && missing < 0) missing = static_cast<int>(r);
+  }
+  ASSERT_EQ(rows.size(), 2u);
+  ASSERT_GE(missing, 0);
+  list.clearSelection();
+  for (int r : {rows[0], rows[1], missing})
+    list.selectionModel()->select(list.model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+  MessageBoxRecorder boxes;
+  page.OnCommand(ID_EXTRACT_RAW);
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text, "Extracted 2 of 3 files.");
+  EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_ICONINFORMATION));
+  for (int r : rows) {
+    const std::string name = model.ItemAt(r)->pFile->m_name.GetText() + std::string(".wav");
+    EXPECT_EQ(std::filesystem::file_size(name), model.ItemAt(r)->pFile->m_nWavSize) << name;
+  }
+
+  // Nothing selected, or a list without extraction: no window, no box.
+  list.clearSelection();
+  page.OnCommand(ID_EXTRACT);
+  list.selectRow(rows[0]);
+  list.m_nDisabled = LIST_NO_EXTRACT;
+  page.OnCommand(ID_EXTRACT);
+  EXPECT_EQ(boxes.boxes().size(), 1u);
+}
