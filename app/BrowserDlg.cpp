@@ -1,6 +1,9 @@
 #include "app/BrowserDlg.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
 #include <QMenu>
 #include <QShortcut>
 #include <QGuiApplication>
@@ -61,6 +64,11 @@ bool CBrowserDlg::OnInitDialog() {
     action->setShortcutContext(Qt::WindowShortcut);
     addAction(action);
     connect(action, &QAction::triggered, this, &CBrowserDlg::OnAbout);
+    // Extracted files land in the current directory: one place to find them.
+    QAction* folder = menu->addAction(QIcon::fromTheme(QStringLiteral("folder-open")),
+                                      QStringLiteral("Open &Extraction Folder"));
+    connect(folder, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath())); });
     m_menuButton = new QToolButton;
     m_menuButton->setObjectName(QStringLiteral("menuButton"));
     m_menuButton->setIcon(QIcon::fromTheme(QStringLiteral("open-menu-symbolic"),

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <unistd.h>
 
 #include "app/AppIcon.h"
@@ -61,6 +62,16 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("quarn-vantor"));
   QApplication::setWindowIcon(LoadAppIcon());
   SetMessageBoxPresenter(QtMessageBoxPresenter);
+
+  // DIR is taken from where the program was started.
+  std::error_code ec;
+  if (!dir.empty()) dir = std::filesystem::absolute(dir, ec).string();
+
+  // Extracted files and the playback file go into the current directory. A program started
+  // from a desktop menu may be given one it cannot write ("/"): the home folder then.
+  if (access(".", W_OK) != 0)
+    if (const char* home = std::getenv("HOME"); home && *home && chdir(home) != 0)
+      std::fprintf(stderr, "quarn-vantor: cannot change to the home folder %s\n", home);
 
   if (!dir.empty()) theApp.SetCommandLineSet(dir);
   theApp.InitInstance();

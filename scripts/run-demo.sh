@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds, writes the demo metafile set under build/ and shows it with the command line.
+# Sets up, builds, writes the demo metafile set under build/ and opens it in the desktop program
+# when there is a display; without one, shows it with the command line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -7,6 +8,13 @@ bash scripts/build.sh build
 set_dir=build/demo-set
 rm -rf "$set_dir"
 ./build/vantor-mkset --demo "$set_dir"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "== quarn-vantor $set_dir =="
+  exec ./build/quarn-vantor "$set_dir"
+fi
+echo "(no display: DISPLAY and WAYLAND_DISPLAY are unset, so the desktop program is not started;"
+echo " the demo set is shown with the command-line companion instead)"
+echo
 echo "== vantor info $set_dir =="
 ./build/vantor info "$set_dir"
 echo
