@@ -167,34 +167,48 @@ bool IsId(const BYTE* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
 CWaveFileSource::~CWaveFileSource() { Close(); }
 
+bool CWaveFileSource::ReadStored(void* p, uint32_t cb) {
+  if (m_nStoredLeft >= 0 && cb > m_nStoredLeft) return false;
+  if (std::fread(p, 1, cb, m_pStream) != cb) return false;
+  if (m_nStoredLeft >= 0) m_nStoredLeft -= cb;
+  return true;
+}
+
+bool CWaveFileSource::SkipStored(uint64_t cb) {
+  if (cb == 0) return true;
+  if (m_nStoredLeft >= 0 && cb > static_cast<uint64_t>(m_nStoredLeft)) return false;
+  if (cb > static_cast<uint64_t>(LONG_MAX) || std::fseek(m_pStream, static_cast<long>(cb), SEEK_CUR) != 0)
+    return false;
+  if (m_nStoredLeft >= 0) m_nStoredLeft -= static_cast<int64_t>(cb);
+  return true;
+}
+
 bool CWaveFileSource::OpenFormat() {
-  FILE* f = m_pStream;
-  if (!f) return false;
+  if (!m_pStream) return false;
   BYTE riff[12];
-  if (std::fread(riff, 1, 12, f) != 12 || !IsId(riff, "RIFF") || !IsId(riff + 8, "WAVE")) return false;
+  if (!ReadStored(riff, 12) || !IsId(riff, "RIFF") || !IsId(riff + 8, "WAVE")) return false;
 
   BYTE chunk[8];
-  if (std::fread(chunk, 1, 8, f) != 8 || !IsId(chunk, "fmt ")) return false;
+  if (!ReadStored(chunk, 8) || !IsId(chunk, "fmt ")) return false;
   const uint32_t cbFmt = LoadU32(chunk + 4);
   if (cbFmt < 16) return false;
   WAVEFORMATEX wfx{};
   const uint32_t cbRead = cbFmt >= sizeof(WAVEFORMATEX) ? sizeof(WAVEFORMATEX) : 16;
-  if (std::fread(&wfx, 1, cbRead, f) != cbRead) return false;
+  if (!ReadStored(&wfx, cbRead)) return false;
   if (cbRead == 16) wfx.cbSize = 0;
   // The chunk's own size says where it ends, whatever cbSize claims; the extra format
   // bytes are not kept.
-  const long rest = static_cast<long>(cbFmt - cbRead) + static_cast<long>(cbFmt & 1);
-  if (rest > 0 && std::fseek(f, rest, SEEK_CUR) != 0) return false;
+  if (!SkipStored(uint64_t{cbFmt} - cbRead + (cbFmt & 1))) return false;
 
   uint32_t cbData;
   for (;;) {
-    if (std::fread(chunk, 1, 8, f) != 8) return false;
+    if (!ReadStored(chunk, 8)) return false;
     const uint32_t cb = LoadU32(chunk + 4);
     if (IsId(chunk, "data")) {
       cbData = cb;
       break;
     }
-    if (std::fseek(f, static_cast<long>(cb) + static_cast<long>(cb & 1), SEEK_CUR) != 0) return false;
+    if (!SkipStored(uint64_t{cb} + (cb & 1))) return false;
   }
   if (wfx.nBlockAlign == 0) return false;
   m_nRemaining = cbData > static_cast<uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(cbData);
@@ -215,9 +229,13 @@ int CWaveFileSource::Read(BYTE* pBuffer, int* pnLength) {
   const int align = m_primary.m_wfx.nBlockAlign ? m_primary.m_wfx.nBlockAlign : 1;
   int want = *pnLength < 0 ? 0 : *pnLength;
   if (want > m_nRemaining) want = m_nRemaining;
+  // A data chunk that claims more than is stored ends with the stored bytes: what follows
+  // them belongs to other sounds.
+  if (m_nStoredLeft >= 0 && want > m_nStoredLeft) want = static_cast<int>(m_nStoredLeft);
   want -= want % align;
   const int got = want > 0 ? static_cast<int>(std::fread(pBuffer, 1, want, m_pStream)) : 0;
   m_nRemaining -= got;
+  if (m_nStoredLeft >= 0) m_nStoredLeft -= got;
   // A short read at the end of a cut file leaves no partial block behind.
   *pnLength = got - got % align;
   return *pnLength;

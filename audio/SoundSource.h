@@ -2,6 +2,7 @@
 // format, and the chain of buffers and conversions that turns it into a consumer's format.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "audio/AcmConverter.h"
@@ -57,10 +58,19 @@ class CSoundSource {
 // RIFF WAVE data holding PCM or Xbox ADPCM.
 class CWaveFileSource : public CSoundSource {
  public:
+  // nStored: the bytes of this sound from the stream's position, which neither the header
+  // nor the data may pass whatever their sizes claim; -1: up to the end of the stream.
+  explicit CWaveFileSource(int64_t nStored = -1) : m_nStoredLeft(nStored) {}
   ~CWaveFileSource() override;
   bool OpenFormat() override;
   bool CloseFormat() override;
   int Read(BYTE* pBuffer, int* pnLength) override;
 
-  int m_nRemaining = 0;  // data bytes not yet read
+  int m_nRemaining = 0;      // data bytes the "data" chunk claims and that are not yet read
+  int64_t m_nStoredLeft;     // stored bytes not yet read, or -1 (no bound but the stream's end)
+
+ private:
+  // Reads or skips within the stored bytes; false past them or at the stream's end.
+  bool ReadStored(void* p, uint32_t cb);
+  bool SkipStored(uint64_t cb);
 };

@@ -174,41 +174,41 @@ bool ExtractRaw(const CSoundListModel* pModel, const SoundListItem* pItem) {
   return CopyAndClose(in, out, file.GetSize());
 }
 
+bool ExtractWaveStream(FILE* pIn, int64_t nStored, const char* pszPath) {
+  // The target outlives the source, which unwires it on destruction.
+  CSampleBuffer target;
+  CWaveFileSource source(nStored);
+  if (!source.OpenStream(pIn)) return false;
+  const WAVEFORMATEX& native = source.m_primary.m_wfx;
+  WAVEFORMATEX wfx{};
+  wfx.wFormatTag = WAVE_FORMAT_PCM;
+  wfx.nChannels = native.nChannels;
+  wfx.nSamplesPerSec = native.nSamplesPerSec;
+  if (native.wFormatTag == WAVE_FORMAT_PCM) {
+    wfx.wBitsPerSample = native.wBitsPerSample;
+  } else if (native.wFormatTag == WAVE_FORMAT_XBOX_ADPCM) {
+    wfx.wBitsPerSample = 16;
+  } else {
+    return false;
+  }
+  wfx.nBlockAlign = static_cast<WORD>(wfx.nChannels * wfx.wBitsPerSample / 8);
+  wfx.nAvgBytesPerSec = wfx.nBlockAlign * wfx.nSamplesPerSec;
+  target.SetFormat(&wfx);
+  target.Allocate(kWaveBufferSize);
+  if (source.Connect(&target) != 0) return false;
+  COutputFile out(pszPath);
+  if (!out.Get()) return false;
+  const bool ok = WriteWave(out.Get(), source, target);
+  return out.Close() && ok;
+}
+
 bool ExtractWave(const CSoundListModel* pModel, const SoundListItem* pItem) {
   if (pItem && pItem->pFile && pItem->pFile->m_nOggSize != 0) return ExtractRaw(pModel, pItem);
   FILE* in = OpenSoundData(pModel, pItem, true);
   if (!in) return false;
-
-  // The target outlives the source, which unwires it on destruction.
-  CSampleBuffer target;
-  bool ok = false;
-  {
-    CWaveFileSource source;
-    if (source.OpenStream(in)) {
-      const WAVEFORMATEX& native = source.m_primary.m_wfx;
-      WAVEFORMATEX wfx{};
-      wfx.wFormatTag = WAVE_FORMAT_PCM;
-      wfx.nChannels = native.nChannels;
-      wfx.nSamplesPerSec = native.nSamplesPerSec;
-      if (native.wFormatTag == WAVE_FORMAT_PCM) {
-        wfx.wBitsPerSample = native.wBitsPerSample;
-      } else if (native.wFormatTag == WAVE_FORMAT_XBOX_ADPCM) {
-        wfx.wBitsPerSample = 16;
-      }
-      wfx.nBlockAlign = static_cast<WORD>(wfx.nChannels * wfx.wBitsPerSample / 8);
-      wfx.nAvgBytesPerSec = wfx.nBlockAlign * wfx.nSamplesPerSec;
-      if (wfx.wBitsPerSample != 0) {
-        target.SetFormat(&wfx);
-        target.Allocate(kWaveBufferSize);
-        std::string name;
-        if (source.Connect(&target) == 0 && MakeOutputFileName(pItem->pFile->m_name.m_pszText, "wav", name)) {
-          COutputFile out(name.c_str());
-          if (out.Get()) ok = WriteWave(out.Get(), source, target);
-          if (!out.Close()) ok = false;
-        }
-      }
-    }
-  }
+  std::string name;
+  const bool ok = MakeOutputFileName(pItem->pFile->m_name.m_pszText, "wav", name) &&
+                  ExtractWaveStream(in, pItem->pFile->m_nWavSize, name.c_str());
   fclose(in);
   return ok;
 }

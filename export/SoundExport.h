@@ -24,6 +24,11 @@ bool ExtractRaw(const CSoundListModel* pModel, const SoundListItem* pItem);
 // A canonical PCM WAVE file "<name>.wav", Xbox ADPCM decoded to 16 bits; Ogg Vorbis data
 // is copied raw.
 bool ExtractWave(const CSoundListModel* pModel, const SoundListItem* pItem);
+// ExtractWave's work once the sound is found: decodes the WAVE sound of nStored bytes at
+// pIn's position (-1: up to the stream's end) into a PCM WAVE file at pszPath. The output
+// file is created only when the header parses and the chain can be built. False as well
+// when the data chunk claims more than the stored bytes hold; what they hold is written.
+bool ExtractWaveStream(FILE* pIn, int64_t nStored, const char* pszPath);
 // Copies the stored bytes to the playback file and hands it to the audio controller, if
 // there is one.
 bool PlayItem(const CSoundListModel* pModel, const SoundListItem* pItem);

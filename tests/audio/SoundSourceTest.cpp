@@ -76,6 +76,38 @@ TEST(WaveFileSource, ReadsWholeBlocksFromWhereTheStreamStands) {
   EXPECT_EQ(n, 0);
 }
 
+TEST(WaveFileSource, StaysInsideItsStoredBytes) {
+  // The sound's stored bytes, then the next sound's, as a metafile holds them.
+  const Bytes next = PcmWave(Pcm(1, 8000, 8), Bytes(600, 0xEE));
+  const Bytes head = Riff(Chunk("fmt ", Fmt(1, 1, 8000, 1, 8))), data(100, 0x42);
+  struct {
+    const char* what;
+    Bytes sound;
+    bool opens;
+  } cases[] = {
+      {"data claims more than is stored", head + Text("data") + Le(50000, 4) + data, true},
+      {"a chunk skips out onto the next sound's data chunk", head + Text("LIST") + Le(16 + 36, 4) + Bytes(16, 0),
+       false},
+      {"the header runs past the stored bytes", Bytes(head.begin(), head.begin() + 30), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemStream ms(c.sound + next);
+    CWaveFileSource s(int64_t(c.sound.size()));
+    ASSERT_EQ(s.OpenStream(ms.f), c.opens);
+    if (c.opens) {
+      Bytes buf(4096);
+      int n = 4096;
+      s.Read(buf.data(), &n);
+      EXPECT_EQ(Bytes(buf.begin(), buf.begin() + n), data);
+      n = 4096;
+      s.Read(buf.data(), &n);
+      EXPECT_EQ(n, 0);  // the stored bytes are spent, whatever the chunk claims
+    }
+    EXPECT_LE(std::ftell(ms.f), long(c.sound.size()));
+  }
+}
+
 using SourceChain = AcmTest;
 
 TEST_F(SourceChain, ConnectWiresEveryCase) {

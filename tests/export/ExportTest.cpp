@@ -18,6 +18,11 @@ const Bytes kAdpcm = AdpcmEncode(Tone(64 * 100, 1, 22050, 330), 1);  // 100 bloc
 const Bytes kOgg = Text("OggS") + Bytes(9000, 0x5A);
 // 8192 stored bytes in all: one whole copy piece and no remainder.
 const Bytes kExact = PcmWave(Pcm(1, 8000), Bytes(8192 - 44, 7));
+// 8-bit mono at 8000 Hz: the start of a WAVE file, the stored data of "greedy", and a sound
+// that follows others in the metafile.
+const Bytes kHead8 = Riff(Chunk("fmt ", Fmt(1, 1, 8000, 1, 8)));
+const Bytes kGreedyData(1000, 0x42);
+const Bytes kNext = PcmWave(Pcm(1, 8000, 8), Bytes(3000, 0xEE));
 
 std::vector<SetSound> Sounds() {
   const Bytes pcm8Wave = Riff(Chunk("fmt ", Fmt(1, 1, 11025, 1, 8)) + Chunk("LIST", {'I', 'N', 'F', 0}) +
@@ -38,7 +43,12 @@ std::vector<SetSound> Sounds() {
           {"a/b", kExact},
           {"C:x", kExact},
           {"\x01" "bell", kExact},
-          {"..", kExact}};
+          {"..", kExact},
+          // Sizes that lead out of the stored bytes into the next sound's.
+          {"greedy", kHead8 + Text("data") + Le(40000, 4) + kGreedyData},
+          {"next", kNext},
+          {"skipper", kHead8 + Text("LIST") + Le(16 + 36, 4) + Bytes(16, 0)},  // onto kNext's "data"
+          {"next", kNext}};
 }
 
 class ExportTest : public AcmTest {
@@ -101,6 +111,36 @@ TEST_F(ExportTest, FailuresAnswerFalseAndLeaveNoStreamOpen) {
   for (int row : {1, 2}) EXPECT_FALSE(Wave(row) || Raw(row)) << row;
   EXPECT_FALSE(Raw(3));
   EXPECT_EQ(openFds(), before);
+}
+
+TEST_F(ExportTest, DecodingStaysInsideTheStoredBytes) {
+  // Extraction writes the stored data alone, and fails as for a cut file.
+  EXPECT_FALSE(Wave(17));
+  EXPECT_EQ(ReadFileBytes("greedy.wav"), Text("RIFF") + Le(1036, 4) + Text("WAVEfmt ") + Le(16, 4) + Le(1, 2) +
+                                              Le(1, 2) + Le(8000, 4) + Le(8000, 4) + Le(1, 2) + Le(8, 2) +
+                                              Text("data") + Le(1000, 4) + kGreedyData);
+  EXPECT_FALSE(Wave(19));
+  EXPECT_FALSE(std::filesystem::exists("skipper.wav"));
+
+  // Playback: the playback file holds the stored bytes, and the source the audio controller
+  // opens on it plays the stored data alone into the device's format.
+  const auto play = [](const char* path) {
+    CSampleBuffer device;
+    const WAVEFORMATEX f = Pcm(2, 44100);
+    device.SetFormat(&f);
+    device.Allocate(16384);
+    CWaveFileSource s;
+    EXPECT_TRUE(s.OpenFile(path));
+    EXPECT_EQ(s.Attach(&device), 0);
+    return Drain(device);
+  };
+  ASSERT_TRUE(PlayItem(&set->model(), set->item(17)));
+  EXPECT_EQ(ReadFileBytes("Vantor.tmp"), Sounds()[17].bytes);
+  const Bytes played = play("Vantor.tmp");
+  TempDir clean;
+  clean.Write("clean.wav", PcmWave(Pcm(1, 8000, 8), kGreedyData));
+  EXPECT_EQ(played, play(clean.file("clean.wav").c_str()));
+  EXPECT_GT(played.size(), 1000u * 44100 / 8000 * 4 - 64);
 }
 
 TEST_F(ExportTest, UntrustedNamesStayInTheOutputDirectory) {
