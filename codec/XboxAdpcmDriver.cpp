@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "codec/XboxAdpcm.h"
 #include "platform/AcmDriverSupport.h"
@@ -180,18 +182,20 @@ bool IsValidAdpcmBlock(const WAVEFORMATEX* pwfx) {
   return XboxAdpcmSamplesPerBlock(b, n) % 8 == 0;
 }
 
+// A pair of formats this driver converts between.
+bool IsStreamPair(const WAVEFORMATEX* src, const WAVEFORMATEX* dst) {
+  if (src->wFormatTag == dst->wFormatTag || src->nChannels != dst->nChannels ||
+      src->nSamplesPerSec != dst->nSamplesPerSec || !IsValidFormat(src) || !IsValidFormat(dst))
+    return false;
+  const WAVEFORMATEX* pcm = src->wFormatTag == WAVE_FORMAT_PCM ? src : dst;
+  const WAVEFORMATEX* adpcm = pcm == src ? dst : src;
+  return pcm->nBlockAlign == pcm->nChannels * pcm->wBitsPerSample / 8 && IsValidAdpcmBlock(adpcm);
+}
+
 LRESULT StreamOpen(ACMDRVSTREAMINSTANCE* padsi) {
   if (!padsi || padsi->cbStruct < sizeof(ACMDRVSTREAMINSTANCE) || !padsi->pwfxSrc || !padsi->pwfxDst)
     return MMSYSERR_INVALPARAM;
-  const WAVEFORMATEX* src = padsi->pwfxSrc;
-  const WAVEFORMATEX* dst = padsi->pwfxDst;
-  if (src->wFormatTag == dst->wFormatTag || src->nChannels != dst->nChannels ||
-      src->nSamplesPerSec != dst->nSamplesPerSec || !IsValidFormat(src) || !IsValidFormat(dst))
-    return ACMERR_NOTPOSSIBLE;
-  const WAVEFORMATEX* pcm = src->wFormatTag == WAVE_FORMAT_PCM ? src : dst;
-  const WAVEFORMATEX* adpcm = pcm == src ? dst : src;
-  if (pcm->nBlockAlign != pcm->nChannels * pcm->wBitsPerSample / 8 || !IsValidAdpcmBlock(adpcm))
-    return ACMERR_NOTPOSSIBLE;
+  if (!IsStreamPair(padsi->pwfxSrc, padsi->pwfxDst)) return ACMERR_NOTPOSSIBLE;
   if (padsi->fdwOpen & ACM_STREAMOPENF_QUERY) return MMSYSERR_NOERROR;
   auto* inst = static_cast<AdpcmStreamInstance*>(std::calloc(1, sizeof(AdpcmStreamInstance)));
   if (!inst) return MMSYSERR_NOMEM;
@@ -219,13 +223,13 @@ LRESULT StreamSize(ACMDRVSTREAMINSTANCE* padsi, ACMDRVSTREAMSIZE* padss) {
   const bool decode = src->wFormatTag == WAVE_FORMAT_XBOX_ADPCM && dst->wFormatTag == WAVE_FORMAT_PCM;
   const bool encode = src->wFormatTag == WAVE_FORMAT_PCM && dst->wFormatTag == WAVE_FORMAT_XBOX_ADPCM;
   if (!decode && !encode) return MMSYSERR_NOTSUPPORTED;
+  if (!IsStreamPair(src, dst)) return ACMERR_NOTPOSSIBLE;  // not a stream this driver opens
   const WAVEFORMATEX* adpcm = decode ? src : dst;
   const WAVEFORMATEX* pcm = decode ? dst : src;
   const uint32_t b = adpcm->nBlockAlign;
   const uint32_t k = 2u * (b - 4u * adpcm->nChannels);
   const uint32_t f = pcm->nBlockAlign;
   const uint32_t w = f / 2;
-  if (b == 0 || k == 0 || w == 0) return ACMERR_NOTPOSSIBLE;  // not a stream this driver opened
   auto up = [](uint32_t a, uint32_t d) { return a / d + (a % d != 0); };
   switch (padss->fdwSize) {
     case ACM_STREAMSIZEF_SOURCE:
@@ -248,6 +252,8 @@ LRESULT StreamConvert(ACMDRVSTREAMINSTANCE* padsi, ACMDRVSTREAMHEADER* padsh) {
     return MMSYSERR_INVALPARAM;
   auto* inst = reinterpret_cast<AdpcmStreamInstance*>(padsi->dwDriver);
   if (!inst || !padsi->pwfxSrc || !padsi->pwfxDst) return MMSYSERR_INVALPARAM;
+  // The block and sample sizes below hold only for a pair the driver opens.
+  if (!IsStreamPair(padsi->pwfxSrc, padsi->pwfxDst)) return ACMERR_NOTPOSSIBLE;
   AdpcmStreamState* state = &inst->state;
   if (padsh->fdwConvert & ACM_STREAMCONVERTF_START) *state = AdpcmStreamState{};
 
@@ -270,30 +276,36 @@ LRESULT StreamConvert(ACMDRVSTREAMINSTANCE* padsi, ACMDRVSTREAMHEADER* padsh) {
   if (room < blocks) blocks = room;
   const BYTE* in = padsh->pbSrc;
   BYTE* out = padsh->pbDst;
-  int16_t scratch[2 * 4096];  // one block of PCM when the caller's buffer is not 2-byte aligned
-  const bool fits = static_cast<size_t>(s) * n <= sizeof scratch / sizeof scratch[0];
+  // The PCM side goes through a block of scratch when the caller's buffer is not 2-byte
+  // aligned (a block's PCM is whole samples, so that holds for every block); blocks larger
+  // than the scratch on the stack take one from the heap.
+  const bool aligned = reinterpret_cast<uintptr_t>(decode ? out : in) % alignof(int16_t) == 0;
+  int16_t small[2 * 4096];
+  std::unique_ptr<int16_t[]> large;
+  int16_t* scratch = small;
+  if (!aligned && blocks > 0 && static_cast<size_t>(s) * n > sizeof small / sizeof small[0]) {
+    large.reset(new (std::nothrow) int16_t[static_cast<size_t>(s) * n]);
+    if (!large) return MMSYSERR_NOMEM;
+    scratch = large.get();
+  }
   for (DWORD i = 0; i < blocks; ++i) {
     if (decode) {
-      if (reinterpret_cast<uintptr_t>(out) % alignof(int16_t) == 0) {
+      if (aligned) {
         XboxAdpcmDecodeBlock(in, reinterpret_cast<int16_t*>(out), s, n, state);
-      } else if (fits) {
+      } else {
         XboxAdpcmDecodeBlock(in, scratch, s, n, state);
         std::memcpy(out, scratch, p);
-      } else {
-        break;
       }
       in += b;
       out += p;
       padsh->cbSrcLengthUsed += b;
       padsh->cbDstLengthUsed += p;
     } else {
-      if (reinterpret_cast<uintptr_t>(in) % alignof(int16_t) == 0) {
+      if (aligned) {
         XboxAdpcmEncodeBlock(reinterpret_cast<const int16_t*>(in), out, s, n, state);
-      } else if (fits) {
+      } else {
         std::memcpy(scratch, in, p);
         XboxAdpcmEncodeBlock(scratch, out, s, n, state);
-      } else {
-        break;
       }
       in += p;
       out += b;

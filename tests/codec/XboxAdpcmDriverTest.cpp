@@ -1,6 +1,7 @@
 // The codec driver procedure, message by message, with its edge values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -295,6 +296,48 @@ TEST(XboxAdpcmDriver, StreamConvertWholeBlocksAndResetsOnStart) {
   EXPECT_EQ(Call(ACMDM_STREAM_CONVERT, P(&dec), P(&d)), MMSYSERR_INVALPARAM);
   EXPECT_EQ(Call(ACMDM_STREAM_CONVERT, 0, P(&d)), MMSYSERR_INVALPARAM);
   EXPECT_EQ(Call(ACMDM_STREAM_CLOSE, P(&dec)), 0);
+}
+
+TEST(XboxAdpcmDriver, SizeAndConvertHoldToPairsItOpens) {
+  // Formats changed under an open stream: size and convert refuse them and touch no buffer.
+  WAVEFORMATEX pcm = Pcm(1, 22050);
+  AdpcmFormat a = Adpcm(1, 22050);
+  auto dec = Instance(&a.wfx, &pcm);
+  ASSERT_EQ(Call(ACMDM_STREAM_OPEN, P(&dec)), 0);
+  const std::pair<const char*, void (*)(WAVEFORMATEX&, WAVEFORMATEX&)> edits[] = {
+      {"8-bit PCM", [](WAVEFORMATEX& p, WAVEFORMATEX&) { p.wBitsPerSample = 8, p.nBlockAlign = 1; }},
+      {"no channels", [](WAVEFORMATEX& p, WAVEFORMATEX& x) { p.nChannels = x.nChannels = 0; }},
+      {"block of 0", [](WAVEFORMATEX&, WAVEFORMATEX& x) { x.nBlockAlign = 0; }},
+      {"8 channels", [](WAVEFORMATEX& p, WAVEFORMATEX& x) { p.nChannels = x.nChannels = 8, x.nBlockAlign = 288; }}};
+  std::vector<uint8_t> in(288, 0x5A), out(1024, 0xCC);
+  for (const auto& [what, edit] : edits) {
+    edit(pcm, a.wfx);
+    ACMDRVSTREAMSIZE z{sizeof z, ACM_STREAMSIZEF_SOURCE, 288, 0};
+    EXPECT_EQ(Call(ACMDM_STREAM_SIZE, P(&dec), P(&z)), ACMERR_NOTPOSSIBLE) << what;
+    ACMDRVSTREAMHEADER h{sizeof h, 0, 0, in.data(), 288, 0, 0, out.data(), 1024};
+    EXPECT_EQ(Call(ACMDM_STREAM_CONVERT, P(&dec), P(&h)), ACMERR_NOTPOSSIBLE) << what;
+    EXPECT_EQ(out, std::vector<uint8_t>(1024, 0xCC)) << what;
+    pcm = Pcm(1, 22050), a = Adpcm(1, 22050);
+  }
+  EXPECT_EQ(Call(ACMDM_STREAM_CLOSE, P(&dec)), 0);
+
+  // Blocks larger than the driver's own scratch into an odd address: every block, as at an even one.
+  WAVEFORMATEX pcm2 = Pcm(2, 44100);
+  AdpcmFormat big = Adpcm(2, 44100, 16384);  // 32752 samples per block
+  auto stream = Instance(&big.wfx, &pcm2);
+  ASSERT_EQ(Call(ACMDM_STREAM_OPEN, P(&stream)), 0);
+  std::vector<uint8_t> blocks(2 * 16384);
+  for (size_t i = 0; i < blocks.size(); ++i) blocks[i] = uint8_t(i * 131 >> 3);
+  std::vector<uint8_t> even(2 * 65504), odd(1 + 2 * 65504);
+  for (uint8_t* dst : {even.data(), odd.data() + 1}) {
+    ACMDRVSTREAMHEADER h{sizeof h, 0, 0, blocks.data(), DWORD(blocks.size()), 0, 0, dst, 2 * 65504};
+    h.fdwConvert = ACM_STREAMCONVERTF_START;
+    ASSERT_EQ(Call(ACMDM_STREAM_CONVERT, P(&stream), P(&h)), 0);
+    EXPECT_EQ(h.cbSrcLengthUsed, blocks.size());
+    EXPECT_EQ(h.cbDstLengthUsed, 2u * 65504);
+  }
+  EXPECT_TRUE(std::equal(even.begin(), even.end(), odd.begin() + 1));
+  EXPECT_EQ(Call(ACMDM_STREAM_CLOSE, P(&stream)), 0);
 }
 
 }  // namespace
