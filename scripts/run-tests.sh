@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every test: the unit and tool tests, the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and a bounded
-# libFuzzer run of the metafile loader.
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and bounded
+# libFuzzer runs of the metafile loader, the sound sources and the Xbox ADPCM driver.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -26,4 +26,9 @@ TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan-suppressions.txt" cte
 if [ -x scripts/fuzz.sh ] || [ -f scripts/fuzz.sh ]; then
   echo "== fuzzing the metafile loader =="
   bash scripts/fuzz.sh "${VANTOR_FUZZ_SECONDS:-60}"
+fi
+
+if [ -f scripts/fuzz-sound.sh ]; then
+  echo "== fuzzing the sound sources and the Xbox ADPCM driver =="
+  bash scripts/fuzz-sound.sh "${VANTOR_SOUND_FUZZ_SECONDS:-30}"
 fi
