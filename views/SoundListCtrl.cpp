@@ -175,6 +175,17 @@ void CSoundListCtrl::contextMenuEvent(QContextMenuEvent* event) {
   OnRightClick(row, pos);
 }
 
+void CSoundListCtrl::keyPressEvent(QKeyEvent* event) {
+  // Shift+F10 opens the menu as the Menu key does (the window system turns that one into a
+  // context menu event itself).
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QPoint(), event->modifiers());
+    contextMenuEvent(&menu);
+    return;
+  }
+  QTableView::keyPressEvent(event);
+}
+
 void CSoundListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
   QTableView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) emit DoubleClicked(rowAt(event->position().toPoint().y()));

@@ -69,6 +69,7 @@ class CSoundListCtrl : public QTableView {
   // Turns painting off while rows change, as the list's set-redraw message does.
   void SetRedraw(bool redraw);
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:

@@ -1,7 +1,10 @@
 // The context menu, play on click, the page routing and Extract.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QTest>
 #include <filesystem>
 
@@ -175,4 +178,36 @@ TEST_F(ListCommands, ExtractCountsWhatWasWritten) {
   list.m_nDisabled = LIST_NO_EXTRACT;
   page.OnCommand(ID_EXTRACT);
   EXPECT_EQ(boxes.boxes().size(), 1u);
+}
+
+TEST_F(ListCommands, MenuKeyAndShiftF10OpenTheMenuOnTheCurrentRow) {
+  CSoundListPage page;
+  page.Create(m_app.m_pCatalogue);
+  page.resize(800, 600);
+  page.show();
+  CSoundListCtrl& list = *page.m_list;
+  // The Menu key reaches the list as a keyboard context menu event; Shift+F10 as a key.
+  for (bool menuKey : {true, false}) {
+    list.setCurrentIndex(list.model()->index(4, 0));
+    list.m_pContextItem = nullptr;
+    bool opened = false;
+    auto* timer = new QTimer(&page);
+    QObject::connect(timer, &QTimer::timeout, [&, timer] {
+      if (QWidget* popup = QApplication::activePopupWidget()) {
+        opened = true;
+        timer->stop();
+        popup->close();
+      }
+    });
+    timer->start(10);
+    if (menuKey) {
+      QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1), list.mapToGlobal(QPoint(1, 1)));
+      QApplication::sendEvent(list.viewport(), &event);
+    } else {
+      QTest::keyClick(&list, Qt::Key_F10, Qt::ShiftModifier);
+    }
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(list.m_pContextItem, list.GetModel()->ItemAt(4));
+    delete timer;
+  }
 }
