@@ -7,7 +7,7 @@ packages=(
   clang libclang-rt-dev
   googletest libgtest-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
-  libvorbis-dev libsdl2-dev qt6-base-dev
+  libvorbis-dev libsdl2-dev qt6-base-dev fonts-liberation
   ffmpeg sox espeak-ng pulseaudio pulseaudio-utils
   time
 )
