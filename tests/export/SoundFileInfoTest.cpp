@@ -1,0 +1,182 @@
+// What a stored sound holds and the peaks of its decoding, on sounds built here: the header as
+// the sources read it, lengths of odd and cut sounds, and extremes that match the decoded
+// samples bucket by bucket.
+#include "export/SoundFileInfo.h"
+#include "export/SoundPeaks.h"
+#include "tests/export/ExportTestSupport.h"
+#include "tools/AudioWriters.h"
+#include "tools/SoundSynth.h"
+
+namespace {
+
+// Every bucket of every channel against the samples.
+void ExpectPeaksOf(const SoundPeaks& p, const Samples& pcm, int ch, size_t nBuckets) {
+  ASSERT_TRUE(p.problem.empty()) << p.problem;
+  ASSERT_EQ(p.nChannels, ch);
+  const size_t frames = pcm.size() / size_t(ch);
+  ASSERT_EQ(p.nFrames, frames);
+  // Bucket lengths double until fewer than 2 * nBuckets are kept.
+  const uint64_t k = p.nFramesPerBucket;
+  ASSERT_GT(k, 0u);
+  EXPECT_EQ(k & (k - 1), 0u);
+  EXPECT_EQ(p.BucketCount(), (frames + k - 1) / k);
+  EXPECT_LT(p.BucketCount(), 2 * nBuckets);
+  EXPECT_GE(p.BucketCount(), std::min(frames, nBuckets));
+  int wrong = 0;
+  for (size_t b = 0; b < p.BucketCount(); ++b)
+    for (int c = 0; c < ch; ++c) {
+      int lo = INT16_MAX, hi = INT16_MIN;
+      for (size_t i = b * k; i < std::min<size_t>((b + 1) * k, frames); ++i)
+        lo = std::min<int>(lo, pcm[i * ch + c]), hi = std::max<int>(hi, pcm[i * ch + c]);
+      wrong += p.mins[b * ch + c] != lo || p.maxs[b * ch + c] != hi;
+    }
+  EXPECT_EQ(wrong, 0);
+  // A range within one bucket gives that bucket's extremes; one past the end gives none.
+  int lo, hi;
+  ASSERT_TRUE(p.Range(ch - 1, k * (p.BucketCount() - 1), frames, lo, hi));
+  EXPECT_EQ(lo, p.mins.back());
+  EXPECT_EQ(hi, p.maxs.back());
+  EXPECT_FALSE(p.Range(0, frames + k, frames + 2 * k, lo, hi));
+}
+
+Bytes WithData(const Bytes& fmt, const Bytes& data, uint32_t claimed) {
+  Bytes dataChunk = Text("data") + Le(claimed, 4) + data;
+  if (data.size() % 2) dataChunk.push_back(0);
+  return Riff(Chunk("fmt ", fmt) + Chunk("LIST", Text("INFOodd")) + dataChunk);
+}
+
+struct Sounds {
+  Samples stereo = Tone(5001, 2, 22050, 300);
+  Bytes pcm16 = WithData(Fmt(1, 2, 22050, 4, 16), AsBytes(stereo), uint32_t(stereo.size() * 2));
+  Bytes ramp8 = [] {
+    Bytes b(3001);
+    for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t(i * 7);
+    return b;
+  }();
+  Bytes pcm8 = PcmWave(Pcm(1, 11025, 8), ramp8);
+  Bytes blocks = AdpcmEncode(Tone(64 * 40, 2, 44100, 500), 2);
+  Bytes adpcm = AdpcmWave(2, 44100, blocks);
+  Bytes claims = WithData(Fmt(1, 2, 22050, 4, 16), AsBytes(stereo), uint32_t(stereo.size() * 4));
+  Bytes threeChannels = WithData(Fmt(1, 3, 22050, 6, 16), Bytes(600), 600);
+  Bytes adpcm40 = WithData(Fmt(WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 40, 4), Bytes(400), 400);
+  Bytes adpcm4 = WithData(Fmt(WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 4, 4), Bytes(400), 400);
+  Clip clip = synth::Tone(440, 0.7, 22050);
+  Bytes ogg = WriteOggVorbis(clip, 0.3f, 7);
+
+  std::vector<SetSound> Set() const {
+    return {{"pcm16", pcm16},         {"pcm8", pcm8},
+            {"adpcm", adpcm},         {"claims", claims},
+            {"three", threeChannels}, {"align4", adpcm4},
+            {"ogg", ogg, true},       {"cut", pcm16, false, 5, int64_t(pcm16.size()) + 1000},
+            {"align40", adpcm40}};
+  }
+};
+
+TEST(SoundPeaks, MatchTheDecodedSamplesBucketByBucket) {
+  const Sounds s;
+  LoadedSoundSet set(s.Set());
+  ASSERT_EQ(g_idXboxAdpcmDriver, nullptr);
+  constexpr size_t kBuckets = 64;
+  const auto peaks = [&](int row) { return ComputePeaks(ReadStoredSound(&set.model(), set.item(row)), kBuckets); };
+
+  ExpectPeaksOf(peaks(0), s.stereo, 2, kBuckets);
+  // 8-bit PCM becomes 16-bit: the byte less 128, times 256.
+  Samples wide;
+  for (uint8_t b : s.ramp8) wide.push_back(int16_t((b - 128) * 256));
+  ExpectPeaksOf(peaks(1), wide, 1, kBuckets);
+  // Xbox ADPCM through the codec, registered for the decoding only.
+  ExpectPeaksOf(peaks(2), AdpcmDecode(s.blocks, 2), 2, kBuckets);
+  EXPECT_EQ(g_idXboxAdpcmDriver, nullptr);
+  // A data chunk claiming twice what is stored, and a metafile that ends early: what is there.
+  ExpectPeaksOf(peaks(3), s.stereo, 2, kBuckets);
+  ExpectPeaksOf(peaks(7), s.stereo, 2, kBuckets);
+  // Fewer frames than buckets: one frame each.
+  EXPECT_EQ(ComputePeaks(ReadStoredSound(&set.model(), set.item(0)), 100000).nFramesPerBucket, 1u);
+
+  // Drivers that audio registered stay registered.
+  ASSERT_TRUE(RegisterAcmDrivers());
+  const HACMDRIVERID codec = g_idXboxAdpcmDriver;
+  ExpectPeaksOf(peaks(2), AdpcmDecode(s.blocks, 2), 2, kBuckets);
+  EXPECT_EQ(g_idXboxAdpcmDriver, codec);
+  RemoveAcmDrivers();
+
+  EXPECT_EQ(peaks(8).nFrames, 720u);
+  for (int row : {4, 5}) {
+    const SoundPeaks p = peaks(row);
+    EXPECT_EQ(p.nFrames, 0u) << row;
+    EXPECT_TRUE(p.mins.empty()) << row;
+    EXPECT_FALSE(p.problem.empty()) << row;
+  }
+}
+
+TEST(SoundFileInfo, DescribesTheStoredBytesAsTheSourcesReadThem) {
+  const Sounds s;
+  LoadedSoundSet set(s.Set());
+  const auto describe = [&](int row) { return DescribeStoredSound(ReadStoredSound(&set.model(), set.item(row))); };
+
+  const SoundFileInfo pcm = describe(0);
+  EXPECT_EQ(pcm.problem, "");
+  EXPECT_EQ(pcm.container, CONTAINER_WAVE);
+  EXPECT_EQ(pcm.wFormatTag, WAVE_FORMAT_PCM);
+  EXPECT_EQ(pcm.nChannels, 2);
+  EXPECT_EQ(pcm.nSamplesPerSec, 22050u);
+  EXPECT_EQ(pcm.nBlockAlign, 4);
+  EXPECT_EQ(pcm.wBitsPerSample, 16);
+  EXPECT_EQ(pcm.nSamplesPerBlock, 1u);
+  // After the odd LIST chunk and its pad byte.
+  EXPECT_EQ(pcm.nDataOffset, s.pcm16.size() - s.stereo.size() * 2);
+  EXPECT_EQ(pcm.nDataBytes, s.stereo.size() * 2);
+  EXPECT_EQ(pcm.nDataStored, pcm.nDataBytes);
+  EXPECT_EQ(pcm.nFrames, 5001u);
+  EXPECT_DOUBLE_EQ(pcm.dDuration, 5001.0 / 22050);
+  EXPECT_TRUE(pcm.notes.empty());
+
+  const SoundFileInfo adpcm = describe(2);
+  EXPECT_EQ(adpcm.problem, "");
+  EXPECT_EQ(adpcm.wFormatTag, WAVE_FORMAT_XBOX_ADPCM);
+  EXPECT_EQ(adpcm.nBlockAlign, 72);
+  EXPECT_EQ(adpcm.wBitsPerSample, 4);
+  EXPECT_EQ(adpcm.nSamplesPerBlock, 64u);
+  EXPECT_EQ(adpcm.nDataBytes, s.blocks.size());
+  EXPECT_EQ(adpcm.nFrames, 40u * 64);
+
+  // Claimed beyond the stored bytes, or stored beyond the metafile: the length of what is there.
+  const SoundFileInfo claims = describe(3);
+  EXPECT_EQ(claims.problem, "");
+  EXPECT_EQ(claims.nDataBytes, s.stereo.size() * 4);
+  EXPECT_EQ(claims.nDataStored, s.stereo.size() * 2);
+  EXPECT_EQ(claims.nFrames, 5001u);
+  ASSERT_EQ(claims.notes.size(), 1u);
+  const SoundFileInfo cut = describe(7);
+  EXPECT_EQ(cut.problem, "");
+  EXPECT_EQ(cut.nFrames, 5001u);
+  ASSERT_EQ(cut.notes.size(), 1u);
+  EXPECT_NE(cut.notes[0].find(std::to_string(s.pcm16.size()) + " of the " + std::to_string(s.pcm16.size() + 1000)),
+            std::string::npos)
+      << cut.notes[0];
+
+  // Formats the chain cannot decode say so, and keep what their header says.
+  const SoundFileInfo three = describe(4);
+  EXPECT_EQ(three.nChannels, 3);
+  EXPECT_NE(three.problem.find("3 channels"), std::string::npos) << three.problem;
+  const SoundFileInfo align4 = describe(5);
+  EXPECT_EQ(align4.nBlockAlign, 4);
+  EXPECT_NE(align4.problem.find("block align of 4 "), std::string::npos) << align4.problem;
+  // Samples per block follow the block align: 4 header bytes, then two samples per byte.
+  const SoundFileInfo align40 = describe(8);
+  EXPECT_EQ(align40.problem, "");
+  EXPECT_EQ(align40.nSamplesPerBlock, 72u);
+  EXPECT_EQ(align40.nFrames, 720u);
+
+  const SoundFileInfo ogg = describe(6);
+  EXPECT_EQ(ogg.problem, "");
+  EXPECT_EQ(ogg.container, CONTAINER_OGG);
+  EXPECT_EQ(ogg.nChannels, 1);
+  EXPECT_EQ(ogg.nSamplesPerSec, 22050u);
+  EXPECT_EQ(ogg.nFrames, s.clip.Frames());
+  EXPECT_EQ(ogg.comments, std::vector<std::string>{"ENCODER=vantor-mkset"});
+  EXPECT_EQ(ogg.vendor.rfind("Xiph.Org libVorbis", 0), 0u) << ogg.vendor;
+  EXPECT_GT(ogg.nNominalBitrate, 0);
+}
+
+}  // namespace
