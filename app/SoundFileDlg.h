@@ -3,8 +3,13 @@
 
 #include <QDialog>
 
-class CSoundListModel;
-struct SoundListItem;
+#include "export/SoundFileInfo.h"
+#include "views/SoundListModel.h"
+
+class CTabCtrl;
+class CWaveformView;
+class QTableWidget;
+class QToolButton;
 
 class CSoundFileDlg : public QDialog {
   Q_OBJECT
@@ -16,7 +21,29 @@ class CSoundFileDlg : public QDialog {
   explicit CSoundFileDlg(QWidget* owner);
   // Shows the sound file of `item` (null: none) of the model's catalogue.
   void SetSound(const CSoundListModel* model, const SoundListItem* item);
+  QWidget* Page(int index) const;
+
+  CTabCtrl* m_tab = nullptr;
+  QWidget* m_formatPage = nullptr;
+  QWidget* m_waveformPage = nullptr;
+  QTableWidget* m_table = nullptr;      // "Format": field and value
+  CWaveformView* m_waveform = nullptr;  // "Waveform"
+  QToolButton* m_play = nullptr;
+  QToolButton* m_stop = nullptr;
+  const CSoundListModel* m_pModel = nullptr;
+  SoundListItem m_item{};
+  SoundFileInfo m_info;
+
+ public slots:
+  // The context menu's Play and Stop for the shown sound.
+  void OnPlay();
+  void OnStop();
 
  protected:
+  void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FillFormatTable(const StoredSoundBytes& sound);
+  void AddRow(const QString& field, const QString& value);
 };
