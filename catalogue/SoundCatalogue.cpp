@@ -70,6 +70,7 @@ void CSoundCatalogue::Clear() {
   m_listModel.ResetFilter();
   m_listModel.ResetSort();
   m_listModel.FreeItems();
+  m_sortRanks.Clear();
   m_soundInfos.Clear();
   m_missionSounds.Clear();
   m_taggedSounds.Clear();

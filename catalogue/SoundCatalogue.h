@@ -10,6 +10,7 @@
 #include "metafile/SoundInfo.h"
 #include "metafile/SoundTags.h"
 #include "views/SoundListModel.h"
+#include "views/SoundListRanks.h"
 
 class CSoundCatalogue : public CSMMetafileProvider {
  public:
@@ -40,6 +41,7 @@ class CSoundCatalogue : public CSMMetafileProvider {
   CSMMissionSoundTable m_missionSounds;
   CSMSoundInfoTable m_soundInfos;
   CSoundListModel m_listModel;
+  CSoundSortRanks m_sortRanks{m_soundInfos, m_missionSounds};  // computed by the sorts, emptied by Clear
   CSMRecordPool m_recordPool;  // texts and sound file entries of the records; emptied by Clear after the tables
   IProgressSink* m_pProgress = nullptr;
   char m_szBasePath[kPathSize] = {};

@@ -169,7 +169,7 @@ void CSoundListModel::Sort() {
     for (uint32_t r = 0; r < nCount; ++r) ppOrder[r] = &pItems[bSortDescending ? nCount - 1 - r : r];
     return;
   }
-  SortItems(ppOrder, nCount, nSortKind, bSortDescending != 0);
+  SortItems(ppOrder, nCount, nSortKind, bSortDescending != 0, pCatalogue ? &pCatalogue->m_sortRanks : nullptr);
 }
 
 SoundListItem* CSoundListModel::ItemAt(int64_t row) const {

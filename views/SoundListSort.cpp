@@ -7,6 +7,7 @@
 #include "metafile/MissionSounds.h"
 #include "metafile/SoundInfo.h"
 #include "platform/PathUtil.h"
+#include "views/SoundListRanks.h"
 
 namespace {
 
@@ -22,12 +23,6 @@ bool CompareMissingFiles(const SoundListItem* a, const SoundListItem* b, int& re
   return true;
 }
 
-const char* FilenameKey(const CSMSoundFile* f) {
-  const char* name = f->m_name.GetText();
-  if (!f->m_data.IsValid() && _stricmp(name, "none") == 0) return "";
-  return name;
-}
-
 template <int Language>
 int CompareSubtitleOf(const SoundListItem* a, const SoundListItem* b) {
   return CompareSubtitle(a, b, Language);
@@ -38,6 +33,12 @@ SoundItemComparator g_pfnPrimary = nullptr;
 SoundItemComparator g_pfnChain[kMaxChain] = {};
 
 }  // namespace
+
+const char* FilenameKey(const CSMSoundFile* f) {
+  const char* name = f->m_name.GetText();
+  if (!f->m_data.IsValid() && _stricmp(name, "none") == 0) return "";
+  return name;
+}
 
 int CompareId(const SoundListItem* a, const SoundListItem* b) {
   bool ta = a->kind == ITEM_TAGGED, tb = b->kind == ITEM_TAGGED;
@@ -122,133 +123,102 @@ int CompareItemsReversed(const SoundListItem* a, const SoundListItem* b) { retur
 
 namespace {
 
-// A row with its primary key taken out, so that most comparisons touch neither the row nor its
-// file. Text keys are compared eight bytes at a time (most significant digit first): a run of rows
-// whose texts agree so far reads its next eight bytes once per row, not once per comparison.
-// Every step orders as CompareItems does, so the result is an order CompareItems accepts.
-struct KeyedItem {
-  uint32_t group;     // rows of a lower group come first
-  uint64_t value;     // a number, or eight bytes of the text from `depth` on, big-endian, zero-padded
-  const char* text;   // the text of a text key; null for a number
-  const char* text2;  // the file name, when it is the first tie-break (CompareFilename); else null
-  SoundListItem* item;
-};
+// Bits that hold every value below `range`.
+int BitsBelow(uint64_t range) { return range <= 1 ? 0 : 64 - __builtin_clzll(range - 1); }
 
-// Eight bytes of a text, big-endian and zero-padded; `ended` tells whether the text ends within them.
-uint64_t TextChunk(const char* s, bool& ended) {
-  uint64_t v = 0;
-  ended = false;
-  for (int i = 0; i < 8; ++i) {
-    v <<= 8;
-    if (!ended && *s)
-      v |= static_cast<unsigned char>(*s++);
-    else
-      ended = true;
-  }
-  return v;
-}
-
-template <int First>
-int CompareChainFrom(const SoundListItem* a, const SoundListItem* b) {
-  int r = 0;
-  for (int i = First; r == 0 && i < kMaxChain && g_pfnChain[i]; ++i) r = g_pfnChain[i](a, b);
-  return r;
-}
-
-// Sorts rows whose keys agree before `depth`, most significant eight bytes first, and hands
-// each run of equal keys on to `tie`. `descending` reverses every comparison.
-template <class Tie>
-void SortByChunks(KeyedItem* begin, KeyedItem* end, size_t depth, bool descending, Tie tie) {
-  if (end - begin < 2) return;
-  bool ended;
-  for (KeyedItem* k = begin; k < end; ++k)
-    if (k->text) k->value = TextChunk(k->text + depth, ended);
-  std::sort(begin, end, [descending](const KeyedItem& a, const KeyedItem& b) {
-    if (a.group != b.group) return descending ? a.group > b.group : a.group < b.group;
-    return descending ? a.value > b.value : a.value < b.value;
-  });
-  for (KeyedItem* run = begin; run < end;) {
-    KeyedItem* next = run + 1;
-    while (next < end && next->group == run->group && next->value == run->value) ++next;
-    ended = true;
-    if (run->text) TextChunk(run->text + depth, ended);
-    if (next - run > 1) {
-      if (!ended)
-        SortByChunks(run, next, depth + 8, descending, tie);
-      else
-        tie(run, next);
+// Sorts values by their bits from `low` up to `high`, least significant digit first, keeping the
+// order of equal keys; digits that all values share are left out. The result is in `values`.
+void RadixSort(uint64_t* values, uint64_t* buffer, uint32_t count, int low, int high) {
+  int bits = high - low;
+  if (bits <= 0) return;
+  int passes = (bits + 11) / 12;
+  int width = (bits + passes - 1) / passes;
+  uint64_t mask = (uint64_t{1} << width) - 1;
+  std::vector<uint32_t> start(static_cast<size_t>(passes) << width, 0);
+  for (uint32_t i = 0; i < count; ++i)
+    for (int p = 0; p < passes; ++p) ++start[(static_cast<size_t>(p) << width) + ((values[i] >> (low + p * width)) & mask)];
+  uint64_t* from = values;
+  uint64_t* to = buffer;
+  for (int p = 0; p < passes; ++p) {
+    uint32_t* digit = &start[static_cast<size_t>(p) << width];
+    int shift = low + p * width;
+    if (digit[(values[0] >> shift) & mask] == count) continue;
+    uint32_t at = 0;
+    for (uint64_t d = 0; d <= mask; ++d) {
+      uint32_t k = digit[d];
+      digit[d] = at;
+      at += k;
     }
-    run = next;
+    for (uint32_t i = 0; i < count; ++i) to[digit[(from[i] >> shift) & mask]++] = from[i];
+    std::swap(from, to);
   }
+  if (from != values) std::copy(from, from + count, values);
 }
 
-template <int First>
-void SortByChain(KeyedItem* begin, KeyedItem* end, bool descending) {
-  if (descending)
-    std::sort(begin, end, [](const KeyedItem& a, const KeyedItem& b) { return CompareChainFrom<First>(b.item, a.item) < 0; });
-  else
-    std::sort(begin, end, [](const KeyedItem& a, const KeyedItem& b) { return CompareChainFrom<First>(a.item, b.item) < 0; });
-}
+// Sorts by the ranks of the rows' keys: each row gets a file key (0 without a file, else one
+// more than its file's rank for the kind) and an ID key (0 tagged, one more than the mission
+// sound's rank for mission rows, 1 for file rows), and is ordered by both, the kind's primary one
+// first, which is the order of the kind's whole chain. The two keys and the row's index make one
+// 64-bit number, sorted by its key bits. False when a row is not the catalogue's, when file rows
+// and mission rows are mixed (CompareId does not order them), or when the number would not fit.
+bool SortByRanks(SoundListItem** order, uint32_t count, ColumnKind kind, bool descending, CSoundSortRanks& ranks) {
+  uint32_t files, missions;
+  const uint32_t* fileRank = ranks.FileRanks(kind == COL_ID ? COL_FILENAME : kind, files);
+  const uint32_t* missionRank = ranks.MissionRanks(missions);
+  if (!fileRank) return false;
+  uint64_t fileRange = uint64_t{files} + 1, idRange = uint64_t{missions} + 2;
+  int rowBits = BitsBelow(count), fileBits = BitsBelow(fileRange), idBits = BitsBelow(idRange);
+  if (rowBits + fileBits + idBits > 64) return false;
+  int idShift = kind == COL_ID ? rowBits + fileBits : rowBits;
+  int fileShift = kind == COL_ID ? rowBits : rowBits + idBits;
 
-// Rows whose primary keys are equal: by file name (text2) when that is the first tie-break, then
-// by the rest of the chain.
-void SortTies(KeyedItem* begin, KeyedItem* end, bool descending) {
-  if (!begin->text2) return SortByChain<0>(begin, end, descending);
-  for (KeyedItem* k = begin; k < end; ++k) {
-    k->group = 0;
-    k->text = k->text2;
+  // The slots first, then their ranks: two passes whose loads do not wait on each other.
+  std::byte* at = ranks.Scratch(2 * sizeof(uint64_t) * count);
+  uint64_t* keys = CSoundSortRanks::Take<uint64_t>(at, count);
+  uint64_t* buffer = CSoundSortRanks::Take<uint64_t>(at, count);
+  constexpr uint32_t kNoFile = UINT32_MAX, kTagged = UINT32_MAX, kFileRow = UINT32_MAX - 1;
+  bool fileRows = false, missionRows = false;
+  for (uint32_t i = 0; i < count; ++i) {
+    const SoundListItem& item = *order[i];
+    uint32_t file = kNoFile, id;
+    if (item.pFile && !ranks.FileSlot(item, file)) return false;
+    if (item.kind == ITEM_TAGGED) {
+      id = kTagged;
+    } else if (item.kind == ITEM_MISSION && ranks.MissionSlot(item, id)) {
+      missionRows = true;
+    } else if (item.kind == ITEM_FILE) {
+      id = kFileRow;
+      fileRows = true;
+    } else {
+      return false;
+    }
+    keys[i] = uint64_t{file} << 32 | id;
   }
-  SortByChunks(begin, end, 0, descending,
-               [descending](KeyedItem* b, KeyedItem* e) { SortByChain<1>(b, e, descending); });
-}
-
-// Takes out the primary key of a row; false when the kind or the row has no such key.
-bool MakeKey(ColumnKind kind, SoundListItem* item, KeyedItem& k) {
-  k = {0, 0, nullptr, nullptr, item};
-  // Every kind but the file name's own sorts ties by file name first: a row without a file
-  // cannot take part in that.
-  if (kind != COL_FILENAME) {
-    if (!item->pFile) return false;
-    k.text2 = FilenameKey(item->pFile);
+  if (fileRows && missionRows) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t file = static_cast<uint32_t>(keys[i] >> 32), id = static_cast<uint32_t>(keys[i]);
+    uint64_t fileKey = file == kNoFile ? 0 : uint64_t{fileRank[file]} + 1;
+    uint64_t idKey = id == kTagged ? 0 : id == kFileRow ? 1 : uint64_t{missionRank[id]} + 1;
+    if (descending) {
+      fileKey = fileRange - 1 - fileKey;
+      idKey = idRange - 1 - idKey;
+    }
+    keys[i] = fileKey << fileShift | idKey << idShift | i;
   }
-  const CSMSoundFile* f = item->pFile;
-  if (kind == COL_ID) {
-    if (item->kind == ITEM_TAGGED) return true;
-    if (item->kind != ITEM_MISSION) return false;
-    k.group = 1;
-    k.text = static_cast<const CSMMissionSound*>(item->pRecord)->m_name.GetText();
-  } else if (!f) {
-    return false;
-  } else if (kind == COL_FILENAME) {
-    k.text = FilenameKey(f);
-  } else if (kind == COL_LOCATION) {
-    k.value = f->m_data.m_nValue == CSMOffset::kInvalid ? 0 : uint64_t{f->m_data.m_nValue} + 1;
-  } else if (kind == COL_SIZE) {
-    k.value = f->GetSize();
-  } else if (kind >= COL_SUBTITLE && kind <= COL_SUBTITLE_SPANISH) {
-    k.text = f->m_subtitles[kind - COL_SUBTITLE].GetText();
-  } else {
-    return false;
-  }
+  RadixSort(keys, buffer, count, rowBits, rowBits + fileBits + idBits);
+  for (uint32_t i = 0; i < count; ++i) buffer[i] = reinterpret_cast<uintptr_t>(order[i]);
+  uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
+  for (uint32_t i = 0; i < count; ++i) order[i] = reinterpret_cast<SoundListItem*>(buffer[keys[i] & rowMask]);
   return true;
 }
 
 }  // namespace
 
-void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool descending) {
+void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool descending, CSoundSortRanks* ranks) {
   SoundItemComparator compare = SelectComparator(kind, descending);
   if (!compare || count < 2) return;
-  std::vector<KeyedItem> keyed(count);
-  bool keyedAll = true;
-  for (uint32_t i = 0; i < count && keyedAll; ++i) keyedAll = MakeKey(kind, order[i], keyed[i]);
-  if (!keyedAll) {
-    std::sort(order, order + count,
-              [compare](const SoundListItem* a, const SoundListItem* b) { return compare(a, b) < 0; });
-    return;
-  }
-  SortByChunks(keyed.data(), keyed.data() + count, 0, descending,
-               [descending](KeyedItem* b, KeyedItem* e) { SortTies(b, e, descending); });
-  for (uint32_t i = 0; i < count; ++i) order[i] = keyed[i].item;
+  if (ranks && SortByRanks(order, count, kind, descending, *ranks)) return;
+  std::sort(order, order + count, [compare](const SoundListItem* a, const SoundListItem* b) { return compare(a, b) < 0; });
 }
 
 HeaderClickResult OnColumnClick(SoundListSortState& state, const ColumnKind* kinds, int32_t kindCount,

@@ -7,6 +7,9 @@
 
 typedef int (*SoundItemComparator)(const SoundListItem* a, const SoundListItem* b);
 
+// The text CompareFilename compares: the name, or nothing for a missing file named "none".
+const char* FilenameKey(const CSMSoundFile* f);
+
 int CompareId(const SoundListItem* a, const SoundListItem* b);
 int CompareFilename(const SoundListItem* a, const SoundListItem* b);
 int CompareLocation(const SoundListItem* a, const SoundListItem* b);
@@ -19,8 +22,11 @@ SoundItemComparator SelectComparator(ColumnKind kind, bool descending);
 int CompareItems(const SoundListItem* a, const SoundListItem* b);
 int CompareItemsReversed(const SoundListItem* a, const SoundListItem* b);
 
-// Sorts the display order by a kind from 1 to 9.
-void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool descending);
+class CSoundSortRanks;
+
+// Sorts the display order by a kind from 1 to 9, on the ranks of the catalogue's keys when
+// given (computing those of the kind on its first sort), else with the comparator.
+void SortItems(SoundListItem** order, uint32_t count, ColumnKind kind, bool descending, CSoundSortRanks* ranks);
 
 // The sort state a list control keeps, and what a header click does to it.
 struct SoundListSortState {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "tests/support/TempDir.h"
 #include "tools/SetGenerator.h"
 #include "views/SoundListColumns.h"
+#include "views/SoundListRanks.h"
 #include "views/SoundListSort.h"
 
 namespace {
@@ -197,24 +199,64 @@ TEST(FormatTagListTest, PiecesFitWholeOrNotAtAll) {
 
 using SortTest = ModelTest;
 
-// Sorts by every kind both ways; neighbouring rows must be in order by that kind's comparator.
+// Sorts by every kind both ways, as the kind's first sort (the catalogue's ranks dropped) and as
+// a later one: the rows must stay the same, every neighbour in order by the kind's comparator.
 void ExpectEveryKindOrdered(CSoundListModel& m) {
+  std::vector<const SoundListItem*> rows(m.ppOrder, m.ppOrder + m.nCount);
+  std::sort(rows.begin(), rows.end());
   for (int kind = COL_ID; kind < COL_KIND_COUNT; ++kind) {
-    for (bool descending : {false, true}) {
-      m.SetSort(static_cast<ColumnKind>(kind), descending);
-      m.Sort();
-      SoundItemComparator compare = SelectComparator(static_cast<ColumnKind>(kind), descending);
-      ASSERT_NE(compare, nullptr);
-      uint32_t bad = 0;
-      for (uint32_t r = 1; r < m.nCount; ++r) bad += compare(m.ItemAt(r - 1), m.ItemAt(r)) > 0;
-      EXPECT_EQ(bad, 0u) << "kind " << kind << (descending ? " descending" : "");
+    for (bool descendingFirst : {false, true}) {
+      if (m.pCatalogue) m.pCatalogue->m_sortRanks.Clear();
+      for (bool descending : {descendingFirst, !descendingFirst}) {
+        m.SetSort(static_cast<ColumnKind>(kind), descending);
+        m.Sort();
+        SoundItemComparator compare = SelectComparator(static_cast<ColumnKind>(kind), descending);
+        ASSERT_NE(compare, nullptr);
+        uint32_t bad = 0;
+        for (uint32_t r = 1; r < m.nCount; ++r) bad += compare(m.ItemAt(r - 1), m.ItemAt(r)) > 0;
+        EXPECT_EQ(bad, 0u) << "kind " << kind << (descending ? " descending" : "");
+        std::vector<const SoundListItem*> sorted(m.ppOrder, m.ppOrder + m.nCount);
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, rows) << "kind " << kind;
+      }
     }
+  }
+}
+
+// The ranks of the files' keys agree with the comparators: along the rows in ascending order, a
+// file ranks above the one before it exactly when the kind's key or its file name is greater.
+void ExpectRanksAgree(CSoundCatalogue& c) {
+  CSoundListModel& m = c.m_listModel;
+  for (int kind = COL_FILENAME; kind < COL_KIND_COUNT; ++kind) {
+    m.SetSort(static_cast<ColumnKind>(kind), false);
+    m.Sort();
+    uint32_t distinct, mismatches = 0;
+    const uint32_t* ranks = c.m_sortRanks.FileRanks(static_cast<ColumnKind>(kind), distinct);
+    for (uint32_t r = 1; r < m.nCount; ++r) {
+      const SoundListItem *a = m.ItemAt(r - 1), *b = m.ItemAt(r);
+      uint32_t sa, sb;
+      ASSERT_TRUE(c.m_sortRanks.FileSlot(*a, sa) && c.m_sortRanks.FileSlot(*b, sb));
+      int order = kind == COL_LOCATION ? CompareLocation(a, b)
+                  : kind == COL_SIZE   ? CompareSize(a, b)
+                  : kind >= COL_SUBTITLE ? CompareSubtitle(a, b, kind - COL_SUBTITLE)
+                                         : 0;
+      if (order == 0) order = CompareFilename(a, b);
+      mismatches += (ranks[sa] < ranks[sb]) != (order < 0) || ranks[sa] > ranks[sb];
+    }
+    EXPECT_EQ(mismatches, 0u) << "kind " << kind;
+    EXPECT_LE(distinct, m.nCount);
   }
 }
 
 TEST_F(SortTest, EveryKindOrdersByItsChain) {
   ExpectEveryKindOrdered(model());
   EXPECT_EQ(SelectComparator(COL_NUMBER, false), nullptr);
+
+  // The "Sounds" list of one record: file rows only.
+  CSoundListModel files;
+  files.AttachLike(model());
+  files.LoadFileList(*model().ItemAt(0));
+  ExpectEveryKindOrdered(files);
 
   // A generated set: long shared subtitle prefixes, shared records, missing files.
   TempDir large;
@@ -226,6 +268,16 @@ TEST_F(SortTest, EveryKindOrdersByItsChain) {
   c.m_listModel.Rebuild();
   ASSERT_GT(c.m_listModel.nCount, 1000u);
   ExpectEveryKindOrdered(c.m_listModel);
+  ExpectRanksAgree(c);
+
+  // Rows that are not the catalogue's are sorted by the comparator.
+  std::vector<SoundListItem*> order(c.m_listModel.ppOrder, c.m_listModel.ppOrder + c.m_listModel.nCount);
+  for (int kind = COL_ID; kind < COL_KIND_COUNT; ++kind) {
+    SortItems(order.data(), static_cast<uint32_t>(order.size()), static_cast<ColumnKind>(kind), true,
+              &catalogue.m_sortRanks);
+    SoundItemComparator compare = SelectComparator(static_cast<ColumnKind>(kind), true);
+    for (size_t r = 1; r < order.size(); ++r) ASSERT_LE(compare(order[r - 1], order[r]), 0) << "kind " << kind;
+  }
 }
 
 TEST_F(SortTest, IdPutsTaggedFirstThenMissionsByName) {
