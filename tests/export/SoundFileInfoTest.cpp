@@ -62,13 +62,20 @@ struct Sounds {
   Bytes adpcm4 = WithData(Fmt(WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 4, 4), Bytes(400), 400);
   Clip clip = synth::Tone(440, 0.7, 22050);
   Bytes ogg = WriteOggVorbis(clip, 0.3f, 7);
+  Bytes ogg3 = [] {
+    Clip c;
+    c.channels = 3;
+    c.samples.assign(3 * 4000, 0.25f);
+    return WriteOggVorbis(c, 0.3f, 8);
+  }();
 
   std::vector<SetSound> Set() const {
     return {{"pcm16", pcm16},         {"pcm8", pcm8},
             {"adpcm", adpcm},         {"claims", claims},
             {"three", threeChannels}, {"align4", adpcm4},
             {"ogg", ogg, true},       {"cut", pcm16, false, 5, int64_t(pcm16.size()) + 1000},
-            {"align40", adpcm40}};
+            {"align40", adpcm40},     {"ogg3", ogg3, true},
+            {"oggjunk", Text("OggS") + Bytes(300, 7), true}, {"junk", Text("no header, only words")}};
   }
 };
 
@@ -101,7 +108,7 @@ TEST(SoundPeaks, MatchTheDecodedSamplesBucketByBucket) {
   RemoveAcmDrivers();
 
   EXPECT_EQ(peaks(8).nFrames, 720u);
-  for (int row : {4, 5}) {
+  for (int row : {4, 5, 9, 10, 11}) {
     const SoundPeaks p = peaks(row);
     EXPECT_EQ(p.nFrames, 0u) << row;
     EXPECT_TRUE(p.mins.empty()) << row;
@@ -177,6 +184,14 @@ TEST(SoundFileInfo, DescribesTheStoredBytesAsTheSourcesReadThem) {
   EXPECT_EQ(ogg.comments, std::vector<std::string>{"ENCODER=vantor-mkset"});
   EXPECT_EQ(ogg.vendor.rfind("Xiph.Org libVorbis", 0), 0u) << ogg.vendor;
   EXPECT_GT(ogg.nNominalBitrate, 0);
+
+  // What vorbisfile and the WAVE source refuse, and why.
+  EXPECT_NE(describe(9).problem.find("3 channels"), std::string::npos) << describe(9).problem;
+  EXPECT_EQ(describe(9).container, CONTAINER_OGG);
+  EXPECT_NE(describe(10).problem.find("no Vorbis audio"), std::string::npos) << describe(10).problem;
+  EXPECT_NE(describe(11).problem.find("no RIFF WAVE header: the stored bytes begin 6E 6F 20 68"), std::string::npos)
+      << describe(11).problem;
+  EXPECT_EQ(describe(11).container, CONTAINER_UNKNOWN);
 }
 
 }  // namespace
