@@ -9,6 +9,7 @@
 int main(int argc, char** argv) {
   CLI::App app{"Quarn Vantor command line: lists, inspects, extracts and plays the sounds of a Quarnhold metafile set."};
   app.name("vantor");
+  app.set_version_flag("--version", "vantor " QUARN_VANTOR_VERSION " BETA");
   app.require_subcommand(1);
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(MakeListCommand(app));
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

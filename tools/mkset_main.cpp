@@ -6,7 +6,8 @@
 #include "tools/SetGenerator.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"Writes Quarnhold schema metafile sets: test fixtures, benchmark sets and a demo set."};
+  CLI::App app{"Writes Quarnhold schema metafile sets: test fixtures, benchmark sets and a demo set.", "vantor-mkset"};
+  app.set_version_flag("--version", "vantor-mkset " QUARN_VANTOR_VERSION " BETA");
   int bench = 0;
   bool sample = false, demo = false, audio = false;
   uint32_t seed = 1;
