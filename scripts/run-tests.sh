@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Every test: the unit and tool tests, the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and bounded
-# libFuzzer runs of the metafile loader, the sound sources and the Xbox ADPCM driver.
+# Every test: the unit and tool tests, the Debian package's checks, the unit tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and
+# bounded libFuzzer runs of the metafile loader, the sound sources and the Xbox ADPCM driver.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -12,6 +12,9 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 echo "== build and test =="
 bash scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+echo "== the Debian package: lintian, desktop entry, AppStream, files, man pages, installed programs =="
+bash scripts/check-package.sh build
 
 echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=address,undefined \

@@ -10,6 +10,7 @@ packages=(
   libvorbis-dev libsdl2-dev qt6-base-dev fonts-liberation
   ffmpeg sox espeak-ng pulseaudio pulseaudio-utils
   time
+  scdoc dpkg-dev lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db bash-completion
 )
 
 missing=()
