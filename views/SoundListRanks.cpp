@@ -237,7 +237,7 @@ std::byte* CSoundSortRanks::Scratch(size_t bytes) {
 
 void CSoundSortRanks::NumberSlots() {
   if (!m_firstSlot.empty()) return;
-  int32_t count = m_soundInfos.GetCount();
+  int32_t count = m_soundInfos.m_pData ? m_soundInfos.GetCount() : 0;  // a load that failed early has no records
   m_firstSlot.resize(static_cast<size_t>(count) + 1);
   m_files.resize(static_cast<size_t>(count));
   uint32_t slot = 0;
@@ -264,9 +264,13 @@ bool CSoundSortRanks::FileSlot(const SoundListItem& item, uint32_t& slot) {
   return true;
 }
 
+uint32_t CSoundSortRanks::MissionCount() const {
+  return m_missionSounds.m_pData ? static_cast<uint32_t>(m_missionSounds.GetCount()) : 0;  // none after an early failure
+}
+
 bool CSoundSortRanks::MissionSlot(const SoundListItem& item, uint32_t& slot) const {
   uintptr_t at = reinterpret_cast<uintptr_t>(item.pRecord) - reinterpret_cast<uintptr_t>(m_missionSounds.m_pData);
-  if (!item.pRecord || at >= static_cast<uintptr_t>(m_missionSounds.GetCount()) * sizeof(CSMMissionSound) ||
+  if (!item.pRecord || at >= uintptr_t{MissionCount()} * sizeof(CSMMissionSound) ||
       at % sizeof(CSMMissionSound) != 0)
     return false;
   slot = static_cast<uint32_t>(at / sizeof(CSMMissionSound));
@@ -285,7 +289,7 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
     // The first key: the texts of a subtitle kind, the numbers of a number kind.
     const char** texts = number ? nullptr : Take<const char*>(at, slots);
     uint64_t* numbers = number ? Take<uint64_t>(at, slots) : nullptr;
-    for (int32_t i = 0; i < m_soundInfos.GetCount(); ++i) {
+    for (size_t i = 0; i < m_files.size(); ++i) {
       const CSMSoundInfo& info = m_soundInfos.m_pData[i];
       for (int32_t j = 0; j < info.m_nFileCount; ++j) {
         const CSMSoundFile& f = *info.GetFile(j);
@@ -311,7 +315,7 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
 }
 
 const uint32_t* CSoundSortRanks::MissionRanks(uint32_t& distinct) {
-  uint32_t count = static_cast<uint32_t>(m_missionSounds.GetCount());
+  uint32_t count = MissionCount();
   if (m_missionRanks.size() != count + size_t{1}) {
     std::byte* at = Scratch(count * sizeof(const char*) + Ranker::ScratchBytes(count) + 16);
     const char** names = Take<const char*>(at, count);

@@ -51,6 +51,7 @@ class CSoundSortRanks {
 
  private:
   void NumberSlots();
+  uint32_t MissionCount() const;
 
   const CSMSoundInfoTable& m_soundInfos;
   const CSMMissionSoundTable& m_missionSounds;
