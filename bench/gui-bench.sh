@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 set_dir="$work/set/"
 "$build/vantor-mkset" --bench "$n" "$set_dir"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} XDG_CONFIG_HOME="$work/config"
-for _ in 1 2; do "$build/vantor" info "$set_dir" > /dev/null; "$build/bench/gui/gui_bench" "$set_dir" > /dev/null 2>&1; done
+for _ in 1 2; do "$build/vantor" info "$set_dir" > /dev/null; "$build/bench/gui/gui_bench" "$set_dir" 0 > /dev/null 2>&1; done
 
 median() { sort -n | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }
 : > "$work/info.ms"
@@ -29,8 +29,7 @@ for ((i = 0; i < reps; ++i)); do
   "$build/vantor" info "$set_dir" > /dev/null
   t1=$EPOCHREALTIME
   echo "$(( (${t1/./} - ${t0/./}) ))" | awk '{print $1 / 1000}' >> "$work/info.ms"
-  "$build/bench/gui/gui_bench" "$set_dir" 2>/dev/null > "$work/run.txt"
-  awk -F': ' '/first paint/ {print $2 + 0}' "$work/run.txt" >> "$work/gui.ms"
+  "$build/bench/gui/gui_bench" "$set_dir" 0 2>/dev/null | awk -F': ' '/first paint/ {print $2 + 0}' >> "$work/gui.ms"
 done
 info_ms=$(median < "$work/info.ms")
 gui_ms=$(median < "$work/gui.ms")
@@ -41,5 +40,5 @@ info_kb=$(/usr/bin/time -f %M "$build/vantor" info "$set_dir" 2>&1 > /dev/null |
 gui_kb=$(/usr/bin/time -f %M "$build/bench/gui/gui_bench" "$set_dir" 2>&1 > /dev/null | tail -1)
 echo "peak RSS: quarn-vantor (to the end of the scroll) ${gui_kb} KiB; vantor info ${info_kb} KiB;" \
   "ratio $(awk -v a="$gui_kb" -v b="$info_kb" 'BEGIN {printf "%.2f", a / b}')"
-echo "== the last run's clicks and scrolling =="
-grep -v "first paint" "$work/run.txt"
+echo "== header clicks and scrolling (one run) =="
+"$build/bench/gui/gui_bench" "$set_dir" 2>/dev/null | grep -v "first paint"

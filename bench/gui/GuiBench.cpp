@@ -1,4 +1,4 @@
-// gui_bench SET: the desktop program's start-up as it runs (audio, progress window, load, main
+// gui_bench SET [PAGES]: the desktop program's start-up as it runs (audio, progress window, load, main
 // window) up to the main window's first paint, timed from the process's start; then every
 // column's header click (re-sort and repaint) in the three states of its cycle; then scrolling
 // the whole list page by page; then the peak memory. Runs on the platform Qt is given
@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +64,9 @@ double Median(std::vector<double> v) {
 }
 
 class BenchApp : public CBrowserApp {
+ public:
+  long m_nMaxPages = std::numeric_limits<long>::max();
+
  protected:
   void RunMainWindow() override {
     CBrowserDlg dlg;
@@ -106,7 +111,7 @@ class BenchApp : public CBrowserApp {
     QScrollBar* bar = list->verticalScrollBar();
     std::vector<double> frames;
     bar->setValue(0);
-    while (bar->value() < bar->maximum()) {
+    while (bar->value() < bar->maximum() && static_cast<long>(frames.size()) < m_nMaxPages) {
       QElapsedTimer t;
       t.start();
       bar->setValue(bar->value() + bar->pageStep());
@@ -133,6 +138,7 @@ int main(int argc, char** argv) {
   QApplication qapp(argc, argv);
   QApplication::setWindowIcon(LoadAppIcon());
   BenchApp app;
+  if (argc > 2) app.m_nMaxPages = std::atol(argv[2]);
   app.SetCommandLineSet(argv[1]);
   app.InitInstance();
   app.ExitInstance();
