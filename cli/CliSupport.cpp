@@ -97,10 +97,14 @@ std::string EscapedCellText(const CSoundListModel& model, int64_t row, const Col
   return EscapeText(cell);
 }
 
-void PrintRows(const CSoundListModel& model, const std::vector<ColumnKind>& kinds) {
+void PrintRows(const CSoundListModel& model, const std::vector<ColumnKind>& kinds, const std::vector<uint32_t>* rows,
+               bool numbered) {
   std::string line;
-  for (uint32_t r = 0; r < model.nCount; ++r) {
+  const uint32_t count = rows ? static_cast<uint32_t>(rows->size()) : model.nCount;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t r = rows ? (*rows)[i] : i;
     line.clear();
+    if (numbered) line += std::to_string(r + 1) + '\t';
     for (size_t c = 0; c < kinds.size(); ++c) {
       if (c) line += '\t';
       line += EscapedCellText(model, r, kinds.data(), static_cast<int32_t>(kinds.size()), static_cast<int32_t>(c));

@@ -64,8 +64,14 @@ std::string EscapedCellText(const CSoundListModel& model, int64_t row, const Col
                             int32_t column);
 std::string EscapeText(const char* cp1252);
 
-// Prints the rows of a model as TAB-separated cells of the given column kinds.
-void PrintRows(const CSoundListModel& model, const std::vector<ColumnKind>& kinds);
+// Prints the rows of a model (or only `rows`, display rows in the order given) as TAB-separated
+// cells of the given column kinds; with `numbered`, each line starts with the 1-based row number
+// and a TAB.
+void PrintRows(const CSoundListModel& model, const std::vector<ColumnKind>& kinds,
+               const std::vector<uint32_t>* rows = nullptr, bool numbered = false);
+
+// Prints the rows (display rows) as `vantor list --json` does: a JSON array of typed values.
+void PrintRowsJson(const CSoundListModel& model, const std::vector<uint32_t>& rows);
 
 // Prints a usage error and returns EXIT_USAGE.
 int UsageError(const std::string& message);

@@ -18,3 +18,4 @@ std::unique_ptr<Command> MakeMetaCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeLocateCommand(CLI::App& parent);
 std::unique_ptr<Command> MakeExtractCommand(CLI::App& parent);
 std::unique_ptr<Command> MakePlayCommand(CLI::App& parent);
+std::unique_ptr<Command> MakeFindCommand(CLI::App& parent);

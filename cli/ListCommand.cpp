@@ -51,6 +51,17 @@ nlohmann::json RowJson(const CSoundListModel& model, uint32_t row) {
   return j;
 }
 
+}  // namespace
+
+void PrintRowsJson(const CSoundListModel& model, const std::vector<uint32_t>& rows) {
+  nlohmann::json array = nlohmann::json::array();
+  for (uint32_t r : rows) array.push_back(RowJson(model, r));
+  std::string text = array.dump(1) + "\n";
+  fwrite(text.data(), 1, text.size(), stdout);
+}
+
+namespace {
+
 class ListCommand : public Command {
  public:
   explicit ListCommand(CLI::App& parent) {
@@ -66,10 +77,9 @@ class ListCommand : public Command {
     CSoundListModel& model = set.catalogue->m_listModel;
     if (int bad = PrepareList(model, options)) return bad;
     if (options.json) {
-      nlohmann::json rows = nlohmann::json::array();
-      for (uint32_t r = 0; r < model.nCount; ++r) rows.push_back(RowJson(model, r));
-      std::string text = rows.dump(1) + "\n";
-      fwrite(text.data(), 1, text.size(), stdout);
+      std::vector<uint32_t> rows(model.nCount);
+      for (uint32_t r = 0; r < model.nCount; ++r) rows[r] = r;
+      PrintRowsJson(model, rows);
     } else {
       std::vector<ColumnKind> kinds;
       for (int k : options.columns) kinds.push_back(static_cast<ColumnKind>(k));

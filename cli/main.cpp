@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(MakeListCommand(app));
+  commands.push_back(MakeFindCommand(app));
   commands.push_back(MakeTagsCommand(app));
   commands.push_back(MakeInfoCommand(app));
   commands.push_back(MakeMetaCommand(app));

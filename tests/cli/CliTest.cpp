@@ -150,6 +150,47 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   EXPECT_EQ(Vantor("tags " + cut.path()).out, kTagTree);
 }
 
+TEST_F(CliTest, FindPrintsMatchingRowsWithTheRowNumberOfMetaAndPlay) {
+  // Each line is the row's number and its line of `vantor list` with the same options; the rows
+  // are those whose cells hold the text in any case and with any accents, in any column.
+  const struct {
+    std::string text, options, shown;  // `shown`: what the listed line holds (UTF-8)
+  } cases[] = {{"'cafe FERME'", "", "Caf\xC3\xA9 ferm\xC3\xA9."},
+               {"'\xC3\x89S A STORM'", "--columns 2 --sort 2 --desc", "wind_storm.ogg"},  // Spanish: not listed
+               {"M02_", "--sort 1", "M02_guard_male"}};
+  for (const auto& c : cases) {
+    Result found = Vantor("find " + set->path() + " " + c.text + " " + c.options);
+    ASSERT_EQ(found.status, 0) << c.text << found.err;
+    const std::vector<std::string> listed = List(c.options).lines();
+    std::vector<std::string> expected;
+    for (size_t r = 0; r < listed.size(); ++r)
+      if (listed[r].find(c.shown) != std::string::npos) expected.push_back(std::to_string(r + 1) + "\t" + listed[r]);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(found.lines(), expected) << c.text;
+  }
+  // The number is the one `vantor meta` takes, even where "#" counts down.
+  Result found = Vantor("find " + set->path() + " merchant_f --desc --columns 0,2");
+  ASSERT_EQ(found.status, 0);
+  const std::string first = found.lines()[0];
+  EXPECT_EQ(first.substr(first.find('\t') + 1), "18     \tmerchant_f.ogg");
+  const std::string row = first.substr(0, first.find('\t'));
+  EXPECT_EQ(Vantor("meta " + set->path() + " " + row + " --desc").lines()[2], "merchant_f.ogg\tD2: 0x0000000D\t400\tWelcome, traveller.");
+
+  nlohmann::json rows = nlohmann::json::parse(Vantor("find " + set->path() + " 'lost\tline' --json").out);
+  ASSERT_EQ(rows.size(), 3u);  // one tagged and two mission sounds use the file
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i]["row"], std::vector<int>({8, 10, 15})[i]);
+    EXPECT_EQ(rows[i]["subtitles"][0], "Lost\tline");
+  }
+
+  Result none = Vantor("find " + set->path() + " 'no such sound'");
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.out, "");
+  for (const std::string& bad : std::vector<std::string>{"find", "find " + set->path() + " ''", "find /nonexistent/set halt",
+                                                         "find " + set->path() + " halt --columns 10", "find a b c"})
+    EXPECT_EQ(Vantor(bad).status, 2) << bad;
+}
+
 TEST_F(CliTest, LocatesTheSetWithoutDir) {
   TempDir home;
   std::string vantor = "env -u WINEPREFIX -u XDG_CONFIG_HOME HOME=" + home.path() + " " + VANTOR_BIN + " ";
