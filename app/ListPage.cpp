@@ -1,7 +1,10 @@
 #include "app/ListPage.h"
 
+#include <QLineEdit>
+
 #include "app/DialogUnits.h"
 #include "app/ExtractSelected.h"
+#include "app/FindBar.h"
 #include "audio/AudioController.h"
 #include "audio/AudioGlobals.h"
 #include "views/SoundListCtrl.h"
@@ -17,7 +20,22 @@ void CListPage::CreateList(int cx, int cy, int lx, int ly, const char* name) {
   SetHostedControl(m_list);
   connect(m_list, &CSoundListCtrl::Command, this, &CListPage::OnCommand);
   connect(m_list, &CSoundListCtrl::DoubleClicked, this, [this](int row) { OnDoubleClick(row); });
+  connect(m_list, &CSoundListCtrl::FindRequested, this, &CListPage::OpenFindBar);
+  // F3 in the list goes on with the bar's text (showing the bar again), or opens the bar.
+  connect(m_list, &CSoundListCtrl::FindNextRequested, this, [this](int direction) {
+    if (!m_findBar || m_findBar->m_edit->text().isEmpty()) return OpenFindBar();
+    m_findBar->show();
+    m_findBar->FindNext(direction);
+  });
   hide();
+}
+
+void CListPage::OpenFindBar() {
+  if (!m_findBar) {
+    m_findBar = new CFindBar(m_list, this);
+    SetBottomBar(m_findBar);
+  }
+  m_findBar->Open();
 }
 
 void CListPage::OnCommand(int id) {

@@ -3,6 +3,7 @@
 
 #include "app/DialogPage.h"
 
+class CFindBar;
 class CSoundListCtrl;
 
 class CListPage : public CDialogPage {
@@ -15,6 +16,10 @@ class CListPage : public CDialogPage {
 
   // The page command dispatch of the context menu's ids 32757 to 32762.
   void OnCommand(int id);
+  // Shows the find bar under the list (made at the first call) with the focus in it.
+  void OpenFindBar();
+  // The find bar; null until it was first opened.
+  CFindBar* GetFindBar() const { return m_findBar; }
 
   CSoundListCtrl* m_list = nullptr;
 
@@ -26,4 +31,5 @@ class CListPage : public CDialogPage {
 
  private:
   uint32_t m_routes;
+  CFindBar* m_findBar = nullptr;
 };

@@ -183,6 +183,14 @@ void CSoundListCtrl::keyPressEvent(QKeyEvent* event) {
     contextMenuEvent(&menu);
     return;
   }
+  if (event->matches(QKeySequence::Find)) {
+    emit FindRequested();
+    return;
+  }
+  if (event->key() == Qt::Key_F3 && (event->modifiers() & ~Qt::ShiftModifier) == 0) {
+    emit FindNextRequested(event->modifiers() & Qt::ShiftModifier ? -1 : 1);
+    return;
+  }
   QTableView::keyPressEvent(event);
 }
 

@@ -56,6 +56,10 @@ class CSoundListCtrl : public QTableView {
   void Command(int id);
   // A double-click on a row (-1: below the last row or on empty space).
   void DoubleClicked(int row);
+  // Ctrl+F: the page opens its find bar.
+  void FindRequested();
+  // F3 (direction 1) or Shift+F3 (-1): the page goes to the next or previous match.
+  void FindNextRequested(int direction);
 
  public:
   CSoundListModel* m_pModel = nullptr;
