@@ -15,6 +15,14 @@ namespace {
 CBrowserApp theApp;
 
 bool g_bStarting = false;
+bool g_bRunning = false;
+
+// Qt ends the process with exit() when the window system goes away (the X server died): the
+// windows and the audio thread are still alive then, so the static objects must not be torn
+// down under them.
+void ExitDuringRun() {
+  if (g_bRunning) _exit(1);
+}
 
 // While the window system is being opened, Qt's complaints are ours to say in one line; a
 // fatal one ends the program with status 1 instead of an abort.
@@ -74,6 +82,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "quarn-vantor: cannot change to the home folder %s\n", home);
 
   if (!dir.empty()) theApp.SetCommandLineSet(dir);
+  g_bRunning = true;
+  std::atexit(ExitDuringRun);
   theApp.InitInstance();
+  g_bRunning = false;
   return theApp.ExitInstance();
 }

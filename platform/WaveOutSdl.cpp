@@ -121,6 +121,9 @@ MMRESULT AcquireSdl() {
       SDL_ResetHint(SDL_HINT_AUDIODRIVER);
     else
       SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, g_driverName.c_str(), SDL_HINT_OVERRIDE);
+    // The audio subsystem brings SDL's event subsystem, which would take SIGINT and SIGTERM
+    // for an event queue nobody reads: the process must still end on them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return MMSYSERR_NODRIVER;
   } else if (!g_driverName.empty() && SDL_strcasecmp(g_driverName.c_str(), SDL_GetCurrentAudioDriver()) != 0) {
     return MMSYSERR_ALLOCATED;  // another driver is in use by an open device
