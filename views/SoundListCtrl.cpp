@@ -5,6 +5,8 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 #include "app/FilterDlg.h"
 #include "export/SoundExport.h"
@@ -17,11 +19,39 @@ struct WaitCursor {
   WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
   ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
+// Cells are one line of plain text: drawn with the font's own eliding, without the general
+// item layout (icons, check boxes, rich text) that the standard delegate works out per cell.
+class CSoundCellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (option.state & QStyle::State_Active) ? QPalette::Normal
+                                                                               : QPalette::Inactive;
+    const bool selected = option.state & QStyle::State_Selected;
+    if (selected) painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+    const int margin = option.widget ? option.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1 : 3;
+    const QRect r = option.rect.adjusted(margin, 0, -margin, 0);
+    const QString text = index.data(Qt::DisplayRole).toString();
+    painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setFont(option.font);
+    painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      option.fontMetrics.elidedText(text, Qt::ElideRight, r.width()));
+    if ((option.state & QStyle::State_HasFocus) && option.widget) {
+      QStyleOptionFocusRect focus;
+      focus.QStyleOption::operator=(option);
+      focus.backgroundColor = option.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+      option.widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
+    }
+  }
+};
+
 }  // namespace
 
 CSoundListCtrl::CSoundListCtrl(QWidget* parent) : QTableView(parent), m_table(new CSoundListTableModel(this)) {
   LoadArrows();
   setModel(m_table);
+  setItemDelegate(new CSoundCellDelegate(this));
 
   // Report view with grid lines, full-row select, movable columns, several rows selectable.
   setShowGrid(true);
