@@ -135,12 +135,7 @@ void CBrowserDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CBrowserDlg::Refit() {
-  if (!m_tab) return;
-  const QRect client = rect();
-  m_tab->setGeometry(QRect(QPoint(client.left(), m_tab->geometry().top()), client.bottomRight()));
-  const QRect page = GetPageRect();
-  for (QWidget* p : {static_cast<QWidget*>(m_soundsPage), static_cast<QWidget*>(m_tagsPage)})
-    if (p) p->setGeometry(page);
+  if (m_tab) m_tab->FitToClient(rect(), {m_soundsPage, m_tagsPage});
 }
 
 void CBrowserDlg::OnAbout() {

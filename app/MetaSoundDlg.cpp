@@ -91,11 +91,7 @@ void CMetaSoundDlg::ShowSoundFile(const CSoundListModel* model, const SoundListI
 void CMetaSoundDlg::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   if (!m_tab) return;
-  const QRect client = rect();
-  m_tab->setGeometry(QRect(QPoint(client.left(), m_tab->geometry().top()), client.bottomRight()));
-  const QRect page = m_tab->GetPageRect();
-  for (int i = 0; i < 4; ++i)
-    if (QWidget* p = Page(i)) p->setGeometry(page);
+  m_tab->FitToClient(rect(), {Page(0), Page(1), Page(2), Page(3)});
 }
 
 void CMetaSoundDlg::closeEvent(QCloseEvent* event) {

@@ -191,11 +191,7 @@ void CSoundFileDlg::OnStop() {
 void CSoundFileDlg::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   if (!m_tab) return;
-  const QRect client = rect();
-  m_tab->setGeometry(QRect(QPoint(client.left(), m_tab->geometry().top()), client.bottomRight()));
-  const QRect page = m_tab->GetPageRect();
-  for (int i = 0; i < 2; ++i)
-    if (QWidget* p = Page(i)) p->setGeometry(page);
+  m_tab->FitToClient(rect(), {Page(0), Page(1)});
 }
 
 void CSoundFileDlg::closeEvent(QCloseEvent* event) {

@@ -39,6 +39,13 @@ QRect CTabCtrl::GetPageRect() const {
   return QRect(QPoint(r.left() + 4, r.top() + itemHeight + 8), QPoint(r.right() - 4, r.bottom() - 4));
 }
 
+void CTabCtrl::FitToClient(const QRect& client, std::initializer_list<QWidget*> pages) {
+  setGeometry(QRect(QPoint(client.left(), geometry().top()), client.bottomRight()));
+  const QRect page = GetPageRect();
+  for (QWidget* p : pages)
+    if (p) p->setGeometry(page);
+}
+
 void CTabCtrl::SetCornerWidget(QWidget* widget) {
   m_corner = widget;
   if (widget) widget->setParent(this);

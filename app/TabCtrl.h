@@ -19,6 +19,9 @@ class CTabCtrl : public QWidget {
   // Where the pages go: the client rectangle less 4 at the sides and bottom and less (item
   // height + 8) at the top.
   QRect GetPageRect() const;
+  // Refit after the owner's resize: the control to the owner's client left, right and bottom,
+  // keeping its top; every page (shown or hidden) to the page rectangle.
+  void FitToClient(const QRect& client, std::initializer_list<QWidget*> pages);
   // A widget shown at the right end of the row of tabs.
   void SetCornerWidget(QWidget* widget);
   QTabBar* TabBar() const { return m_bar; }

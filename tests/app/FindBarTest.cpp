@@ -36,16 +36,6 @@ void Type(QWidget* widget, const QString& text) {
   }
 }
 
-class RecordingAudio : public CAudioController {
- public:
-  std::vector<std::string> calls;
-  bool Play(const char* path, int) override {
-    calls.push_back(std::string("play ") + path);
-    return true;
-  }
-  void Stop() override { calls.push_back("stop"); }
-};
-
 // The main list page of the sample set, shown and active, with autoplay on and a recording
 // audio controller.
 class FindBar : public ::testing::Test {

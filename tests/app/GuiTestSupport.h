@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/BrowserApp.h"
+#include "audio/AudioController.h"
 #include "tests/support/TempDir.h"
 
 class CSoundCatalogue;
@@ -25,6 +26,17 @@ class MessageBoxRecorder {
   MessageBoxRecorder();
   ~MessageBoxRecorder();
   const std::vector<Box>& boxes() const;
+};
+
+// An audio controller that only records what it is asked: "stop", "play PATH wave|ogg".
+class RecordingAudio : public CAudioController {
+ public:
+  std::vector<std::string> calls;
+  bool Play(const char* path, int kind) override {
+    calls.push_back(std::string("play ") + path + (kind == AUDIO_KIND_OGG ? " ogg" : " wave"));
+    return true;
+  }
+  void Stop() override { calls.push_back("stop"); }
 };
 
 // An application object whose catalogue is loaded from a set written into a temporary

@@ -20,17 +20,6 @@
 
 namespace {
 
-// An audio controller that only records what it is asked.
-class RecordingAudio : public CAudioController {
- public:
-  std::vector<std::string> calls;
-  bool Play(const char* path, int kind) override {
-    calls.push_back(std::string("play ") + path + (kind == AUDIO_KIND_OGG ? " ogg" : " wave"));
-    return true;
-  }
-  void Stop() override { calls.push_back("stop"); }
-};
-
 // A loaded sample set with the recording controller installed and the current directory
 // changed to a temporary one for the files the commands write.
 class ListCommands : public ::testing::Test {

@@ -34,13 +34,6 @@ std::multiset<std::pair<int, const void*>> Sounds(const CSoundListModel& model) 
   return sounds;
 }
 
-class CountingAudio : public CAudioController {
- public:
-  int stops = 0;
-  bool Play(const char*, int) override { return true; }
-  void Stop() override { ++stops; }
-};
-
 }  // namespace
 
 TEST(MetaSoundDlg, ShowsTheRecordOfTheDoubleClickedRow) {
@@ -132,16 +125,16 @@ TEST(MetaSoundDlg, PagesRouteTheirCommands) {
   CBrowserDlg main;
   main.ShowMetaSound(app.m_pCatalogue->m_listModel.ItemAt(0));
   CMetaSoundDlg* dlg = main.m_pMetaSound;
-  CountingAudio audio;
+  RecordingAudio audio;
   g_pAudio = &audio;
   g_bAutoplay = 0;
   dlg->m_referencesPage->OnCommand(ID_STOP);  // "References" routes Autoplay only
-  EXPECT_EQ(audio.stops, 0);
+  EXPECT_TRUE(audio.calls.empty());
   dlg->m_referencesPage->OnCommand(ID_AUTOPLAY);
   EXPECT_EQ(g_bAutoplay, 1);
   dlg->m_soundsPage->OnCommand(ID_STOP);
   dlg->m_fileReferencesPage->OnCommand(ID_STOP);
-  EXPECT_EQ(audio.stops, 2);
+  EXPECT_EQ(audio.calls, (std::vector<std::string>{"stop", "stop"}));
   g_pAudio = nullptr;
   g_bAutoplay = 0;
 }

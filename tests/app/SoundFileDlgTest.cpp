@@ -100,17 +100,6 @@ void DoubleClickRow(CSoundListCtrl* list, int row) {
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
 }
 
-// An audio controller that only records what it is asked.
-class RecordingAudio : public CAudioController {
- public:
-  std::vector<std::string> calls;
-  bool Play(const char* path, int kind) override {
-    calls.push_back(std::string("play ") + path + (kind == AUDIO_KIND_OGG ? " ogg" : " wave"));
-    return true;
-  }
-  void Stop() override { calls.push_back("stop"); }
-};
-
 // The extremes of a channel over frames [first, end) of interleaved samples.
 std::pair<int, int> Extremes(const Samples& pcm, int ch, int c, int64_t first, int64_t end) {
   int lo = INT16_MAX, hi = INT16_MIN;
