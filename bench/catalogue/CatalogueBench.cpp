@@ -11,40 +11,15 @@
 #include <memory>
 #include <string>
 
+#include "bench/support/BenchSet.h"
 #include "catalogue/SoundCatalogue.h"
 #include "tools/SetGenerator.h"
 
 namespace {
 
-CSoundCatalogue* LoadBenchSet() {
-  static std::unique_ptr<CSoundCatalogue> catalogue = [] {
-    const char* env = getenv("VANTOR_BENCH_N");
-    int n = env ? atoi(env) : 65535;
-    const char* tmp = getenv("TMPDIR");
-    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/vantor-bench-XXXXXX";
-    if (!mkdtemp(dir.data())) {
-      perror("mkdtemp");
-      exit(1);
-    }
-    dir += '/';
-    MetafileSetWriter writer;
-    MakeBenchSet(writer, n);
-    std::string error;
-    bool written = writer.Write(dir, &error);
-    auto c = std::make_unique<CSoundCatalogue>();
-    bool loaded = written && c->Load(dir.c_str(), nullptr, stderr);
-    std::filesystem::remove_all(dir);
-    if (!loaded) {
-      fprintf(stderr, "catalogue_bench: could not write or load the set: %s\n", error.c_str());
-      exit(1);
-    }
-    return c;
-  }();
-  return catalogue.get();
-}
 
 void RebuildAndSort(benchmark::State& state, ColumnKind kind, bool descending, bool first) {
-  CSoundCatalogue* catalogue = LoadBenchSet();
+  CSoundCatalogue* catalogue = LoadBenchSet("catalogue_bench");
   CSoundListModel& model = catalogue->m_listModel;
   for (auto _ : state) {
     if (first) {

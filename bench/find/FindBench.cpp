@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/support/BenchSet.h"
 #include "catalogue/SoundCatalogue.h"
 #include "tools/SetGenerator.h"
 #include "views/SoundListColumns.h"
@@ -18,32 +19,14 @@
 
 namespace {
 
-CSoundCatalogue* LoadBenchSet() {
-  static std::unique_ptr<CSoundCatalogue> catalogue = [] {
-    const char* env = getenv("VANTOR_BENCH_N");
-    int n = env ? atoi(env) : 65535;
-    const char* tmp = getenv("TMPDIR");
-    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/vantor-bench-XXXXXX";
-    if (!mkdtemp(dir.data())) {
-      perror("mkdtemp");
-      exit(1);
-    }
-    dir += '/';
-    MetafileSetWriter writer;
-    MakeBenchSet(writer, n);
-    std::string error;
-    bool written = writer.Write(dir, &error);
-    auto c = std::make_unique<CSoundCatalogue>();
-    bool loaded = written && c->Load(dir.c_str(), nullptr, stderr);
-    std::filesystem::remove_all(dir);
-    if (!loaded) {
-      fprintf(stderr, "find_bench: could not write or load the set: %s\n", error.c_str());
-      exit(1);
-    }
+// The set, with the main list built.
+CSoundCatalogue* LoadRebuiltSet() {
+  static CSoundCatalogue* catalogue = [] {
+    CSoundCatalogue* c = LoadBenchSet("find_bench");
     c->m_listModel.Rebuild();
     return c;
   }();
-  return catalogue.get();
+  return catalogue;
 }
 
 // The location cell of the last row: a text that only rows near the end hold.
@@ -55,7 +38,7 @@ std::string FarText(const CSoundListModel& model) {
 }
 
 void MatcherFullPass(benchmark::State& state) {
-  const CSoundListModel& model = LoadBenchSet()->m_listModel;
+  const CSoundListModel& model = LoadRebuiltSet()->m_listModel;
   const CFindQuery query("no such sound");
   for (auto _ : state) {
     uint32_t found = 0;
@@ -67,7 +50,7 @@ void MatcherFullPass(benchmark::State& state) {
 BENCHMARK(MatcherFullPass)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 void IndexGather(benchmark::State& state) {
-  const CSoundListModel& model = LoadBenchSet()->m_listModel;
+  const CSoundListModel& model = LoadRebuiltSet()->m_listModel;
   CSoundListFindIndex index;
   for (auto _ : state) {
     index.Clear();
@@ -78,7 +61,7 @@ void IndexGather(benchmark::State& state) {
 BENCHMARK(IndexGather)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 void IndexFullPass(benchmark::State& state, std::string text) {
-  const CSoundListModel& model = LoadBenchSet()->m_listModel;
+  const CSoundListModel& model = LoadRebuiltSet()->m_listModel;
   if (text.empty()) text = FarText(model);
   CSoundListFindIndex index;
   index.Gather(model);
