@@ -24,15 +24,9 @@
 #include "views/SoundListColumns.h"
 #include "views/SoundListCtrl.h"
 
-namespace {
+#include "bench/support/ProcStatus.h"
 
-long StatusKb(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-  return -1;
-}
+namespace {
 
 // Notes the first paint of the watched widgets after it is armed.
 class PaintWatch : public QObject {

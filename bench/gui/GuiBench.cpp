@@ -26,6 +26,8 @@
 #include "app/SoundListPage.h"
 #include "views/SoundListCtrl.h"
 
+#include "bench/support/ProcStatus.h"
+
 namespace {
 
 // Milliseconds since the process started (its start time in /proc against CLOCK_BOOTTIME).
@@ -39,14 +41,6 @@ double SinceProcessStart() {
   timespec now;
   clock_gettime(CLOCK_BOOTTIME, &now);
   return now.tv_sec * 1000.0 + now.tv_nsec / 1e6 - start;
-}
-
-long StatusKb(const char* key) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind(key, 0) == 0) return std::atol(line.c_str() + std::strlen(key));
-  return -1;
 }
 
 class FirstPaint : public QObject {

@@ -30,16 +30,9 @@
 #include "tools/SoundSynth.h"
 #include "views/SoundListCtrl.h"
 
-namespace {
+#include "tests/support/Shell.h"
 
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  char buf[512];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  pclose(p);
-  return out;
-}
+namespace {
 
 // ffprobe's fields of the first stream, by name, without quotes.
 std::map<std::string, std::string> Probe(const std::string& file) {

@@ -8,16 +8,9 @@
 #include "tests/export/ExportTestSupport.h"
 #include "tools/AudioSets.h"
 
-namespace {
+#include "tests/support/Shell.h"
 
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  char buf[512];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  pclose(p);
-  return out;
-}
+namespace {
 
 // FFmpeg's decoding to 16-bit PCM in the file's own channel count; any complaint fails the test.
 Samples FfmpegDecode(const std::string& file, const std::string& raw) {
