@@ -1,6 +1,9 @@
 // Wave output through SDL2's audio. Each device plays its written buffers back to back from
 // SDL's audio callback and returns each one as soon as the callback has taken all its bytes.
+// SDL is loaded when the first device opens: a program that never plays does not load it and
+// the dozens of libraries it brings (X11, Wayland, PulseAudio...).
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +16,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <type_traits>
 
 #include "platform/ThreadMessage.h"
 #include "platform/WaveOut.h"
@@ -113,19 +117,70 @@ bool SdlFormatFor(const WAVEFORMATEX& wfx, SDL_AudioSpec& sdl) {
   return true;
 }
 
+// The SDL functions used here, from the library loaded at the first open.
+struct SdlApi {
+  decltype(&SDL_ResetHint) ResetHint;
+  decltype(&SDL_SetHintWithPriority) SetHintWithPriority;
+  decltype(&SDL_SetHint) SetHint;
+  decltype(&SDL_InitSubSystem) InitSubSystem;
+  decltype(&SDL_strcasecmp) strcasecmp;
+  decltype(&SDL_GetCurrentAudioDriver) GetCurrentAudioDriver;
+  decltype(&SDL_QuitSubSystem) QuitSubSystem;
+  decltype(&SDL_GetNumAudioDevices) GetNumAudioDevices;
+  decltype(&SDL_GetAudioDeviceName) GetAudioDeviceName;
+  decltype(&SDL_OpenAudioDevice) OpenAudioDevice;
+  decltype(&SDL_PauseAudioDevice) PauseAudioDevice;
+  decltype(&SDL_CloseAudioDevice) CloseAudioDevice;
+};
+const SdlApi* g_pSdl = nullptr;
+
+// Loads SDL once; null when it cannot be loaded. Called with g_devicesMutex held.
+const SdlApi* LoadSdl() {
+  static SdlApi api;
+  static bool tried = false;
+  if (tried) return g_pSdl;
+  tried = true;
+  void* library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+  if (!library) return nullptr;
+  bool found = true;
+  auto bind = [&](auto& function, const char* name) {
+    function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+    found = found && function;
+  };
+  bind(api.ResetHint, "SDL_ResetHint");
+  bind(api.SetHintWithPriority, "SDL_SetHintWithPriority");
+  bind(api.SetHint, "SDL_SetHint");
+  bind(api.InitSubSystem, "SDL_InitSubSystem");
+  bind(api.strcasecmp, "SDL_strcasecmp");
+  bind(api.GetCurrentAudioDriver, "SDL_GetCurrentAudioDriver");
+  bind(api.QuitSubSystem, "SDL_QuitSubSystem");
+  bind(api.GetNumAudioDevices, "SDL_GetNumAudioDevices");
+  bind(api.GetAudioDeviceName, "SDL_GetAudioDeviceName");
+  bind(api.OpenAudioDevice, "SDL_OpenAudioDevice");
+  bind(api.PauseAudioDevice, "SDL_PauseAudioDevice");
+  bind(api.CloseAudioDevice, "SDL_CloseAudioDevice");
+  if (!found) {
+    dlclose(library);
+    return nullptr;
+  }
+  g_pSdl = &api;
+  return g_pSdl;
+}
+
 // SDL's audio subsystem is started for the first open device and stopped after the last.
 // Called with g_devicesMutex held.
 MMRESULT AcquireSdl() {
   if (g_sdlUsers == 0) {
+    if (!LoadSdl()) return MMSYSERR_NODRIVER;
     if (g_driverName.empty())
-      SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+      g_pSdl->ResetHint(SDL_HINT_AUDIODRIVER);
     else
-      SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, g_driverName.c_str(), SDL_HINT_OVERRIDE);
+      g_pSdl->SetHintWithPriority(SDL_HINT_AUDIODRIVER, g_driverName.c_str(), SDL_HINT_OVERRIDE);
     // The audio subsystem brings SDL's event subsystem, which would take SIGINT and SIGTERM
     // for an event queue nobody reads: the process must still end on them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return MMSYSERR_NODRIVER;
-  } else if (!g_driverName.empty() && SDL_strcasecmp(g_driverName.c_str(), SDL_GetCurrentAudioDriver()) != 0) {
+    g_pSdl->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (g_pSdl->InitSubSystem(SDL_INIT_AUDIO) != 0) return MMSYSERR_NODRIVER;
+  } else if (!g_driverName.empty() && g_pSdl->strcasecmp(g_driverName.c_str(), g_pSdl->GetCurrentAudioDriver()) != 0) {
     return MMSYSERR_ALLOCATED;  // another driver is in use by an open device
   }
   ++g_sdlUsers;
@@ -133,7 +188,7 @@ MMRESULT AcquireSdl() {
 }
 
 void ReleaseSdl() {
-  if (--g_sdlUsers == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (--g_sdlUsers == 0) g_pSdl->QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 MMRESULT SdlPrepareHeader(HWAVEOUT hwo, LPWAVEHDR pwh, UINT cbwh) {
@@ -190,8 +245,8 @@ MMRESULT SdlOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PT
   if (MMRESULT r = AcquireSdl()) return r;
   const char* name = nullptr;
   if (uDeviceID != WAVE_MAPPER) {
-    int count = SDL_GetNumAudioDevices(0);
-    name = static_cast<int>(uDeviceID) < count ? SDL_GetAudioDeviceName(static_cast<int>(uDeviceID), 0) : nullptr;
+    int count = g_pSdl->GetNumAudioDevices(0);
+    name = static_cast<int>(uDeviceID) < count ? g_pSdl->GetAudioDeviceName(static_cast<int>(uDeviceID), 0) : nullptr;
     if (!name) {
       ReleaseSdl();
       return MMSYSERR_BADDEVICEID;
@@ -207,7 +262,7 @@ MMRESULT SdlOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PT
   want.callback = Feed;
   want.userdata = d;
   SDL_AudioSpec have;
-  d->device = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+  d->device = g_pSdl->OpenAudioDevice(name, 0, &want, &have, 0);
   if (!d->device) {
     delete d;
     ReleaseSdl();
@@ -221,7 +276,7 @@ MMRESULT SdlOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwfx, DWORD_PT
     std::lock_guard<std::mutex> deviceLock(d->mutex);
     d->Notify(MM_WOM_OPEN, nullptr);
   }
-  SDL_PauseAudioDevice(d->device, 0);
+  g_pSdl->PauseAudioDevice(d->device, 0);
   return MMSYSERR_NOERROR;
 }
 
@@ -261,7 +316,7 @@ MMRESULT SdlClose(HWAVEOUT hwo) {
   }
   d->wake.notify_all();
   g_devices.erase(d);
-  SDL_CloseAudioDevice(d->device);  // waits for the callback to finish
+  g_pSdl->CloseAudioDevice(d->device);  // waits for the callback to finish
   {
     std::lock_guard<std::mutex> deviceLock(d->mutex);
     d->Notify(MM_WOM_CLOSE, nullptr);
