@@ -34,9 +34,9 @@ bool CTagTreePage::OnInitDialog(CSoundCatalogue* catalogue) {
   const CSMSoundTagTable& tags = catalogue->m_soundTags;
   for (int32_t i = 0; i < tags.GetCount(); ++i) {
     const CSMSoundTag& tag = tags.m_pData[i];
-    const char* name = tag.GetSubName(-1);
+    const std::string_view name = tag.GetSubName(-1);
     // The tag's own name without its first character (the sub-tag marker "+" where there is one).
-    auto* item = new QTreeWidgetItem(m_tree, {FromCp1252(name && name[0] ? name + 1 : "")});
+    auto* item = new QTreeWidgetItem(m_tree, {FromCp1252(name.substr(name.empty() ? 0 : 1))});
     item->setData(0, Qt::UserRole, i);
     for (int32_t j = 0; j < tag.m_nSubCount; ++j) new QTreeWidgetItem(item, {FromCp1252(tag.GetSubName(j))});
   }

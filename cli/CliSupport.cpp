@@ -74,7 +74,7 @@ int PrepareList(CSoundListModel& model, const ListOptions& o) {
   return EXIT_OK;
 }
 
-std::string EscapeText(const char* cp1252) {
+std::string EscapeText(std::string_view cp1252) {
   std::string utf8 = Cp1252ToUtf8(cp1252);
   std::string out;
   out.reserve(utf8.size());

@@ -62,7 +62,7 @@ int LoadRow(const std::vector<std::string>& args, const ListOptions& options, Lo
 // A cell's text as UTF-8, with TAB, LF, CR and backslash written as \t, \n, \r, \\.
 std::string EscapedCellText(const CSoundListModel& model, int64_t row, const ColumnKind* kinds, int32_t kindCount,
                             int32_t column);
-std::string EscapeText(const char* cp1252);
+std::string EscapeText(std::string_view cp1252);
 
 // Prints the rows of a model (or only `rows`, display rows in the order given) as TAB-separated
 // cells of the given column kinds; with `numbered`, each line starts with the 1-based row number

@@ -40,8 +40,8 @@ nlohmann::json RowJson(const CSoundListModel& model, uint32_t row) {
       pair["subTag"] = ref->subTag == SMTagRef::kNoSubTag ? -1 : static_cast<int64_t>(ref->subTag);
       const CSMSoundTag* tag = ref->tag < model.pTagTable->GetCount() ? &model.pTagTable->m_pData[ref->tag] : nullptr;
       pair["tagName"] = tag ? nlohmann::json(Cp1252ToUtf8(tag->GetSubName(-1))) : nlohmann::json();
-      const char* sub = (tag && ref->subTag != SMTagRef::kNoSubTag) ? tag->GetSubName(static_cast<int32_t>(ref->subTag)) : nullptr;
-      pair["subTagName"] = sub ? nlohmann::json(Cp1252ToUtf8(sub)) : nlohmann::json();
+      const std::string_view sub = (tag && ref->subTag != SMTagRef::kNoSubTag) ? tag->GetSubName(static_cast<int32_t>(ref->subTag)) : std::string_view();
+      pair["subTagName"] = sub.data() ? nlohmann::json(Cp1252ToUtf8(sub)) : nlohmann::json();
       tags.push_back(pair);
     }
     j["tags"] = tags;

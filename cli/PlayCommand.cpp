@@ -50,7 +50,7 @@ class PlayCommand : public Command {
     const int status = LoadRow(args, options, set, item, row);
     if (status == EXIT_USAGE) return status;
     CSoundListModel& model = set.catalogue->m_listModel;
-    const char* name = item->pFile && item->pFile->m_name.m_pszText ? item->pFile->m_name.m_pszText : "";
+    const std::string_view name = item->pFile ? item->pFile->m_name.GetText() : std::string_view();
 
     if (!device.empty()) WaveOutSetDriverName(device.c_str());
     CAudioController audio;

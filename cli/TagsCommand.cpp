@@ -18,8 +18,8 @@ class TagsCommand : public Command {
     const CSMSoundTagTable& tags = set.catalogue->m_soundTags;
     for (int32_t i = 0; i < tags.GetCount(); ++i) {
       const CSMSoundTag& tag = tags.m_pData[i];
-      const char* name = tag.GetSubName(-1);
-      printf("%s\n", EscapeText(name[0] ? name + 1 : name).c_str());
+      const std::string_view name = tag.GetSubName(-1);
+      printf("%s\n", EscapeText(name.substr(name.empty() ? 0 : 1)).c_str());
       for (int j = 0; j < tag.m_nSubCount; ++j) printf("  %s\n", EscapeText(tag.GetSubName(j)).c_str());
     }
     return status;

@@ -13,6 +13,7 @@
 #include "catalogue/SoundCatalogue.h"
 #include "metafile/SMFileArchiver.h"
 #include "metafile/SoundInfo.h"
+#include "platform/PathUtil.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ FILE* OpenSoundData(const CSoundListModel* pModel, const SoundListItem* pItem, b
   const CSMSoundFile& file = *pItem->pFile;
   if (bNeedWav ? file.m_nWavSize == 0 : (file.m_nWavSize == 0 && file.m_nOggSize == 0)) return nullptr;
   if (!file.m_data.IsValid()) return nullptr;
-  if (strcasecmp(file.m_name.GetText(), "none") == 0) return nullptr;
+  if (EqualsIgnoringCase(file.m_name.GetText(), "none")) return nullptr;
   CSMFileArchiver ar;
   try {
     ar.Open(pModel->pCatalogue, file.m_data.GetFile(), CArchiver::MODE_LOAD);
@@ -146,8 +147,8 @@ bool WriteWave(FILE* out, CWaveFileSource& source, CSampleBuffer& target) {
 
 }  // namespace
 
-bool MakeOutputFileName(const char* pszName, const char* pszExtension, std::string& fileName) {
-  std::string name = pszName ? pszName : "";
+bool MakeOutputFileName(std::string_view text, const char* pszExtension, std::string& fileName) {
+  std::string name(text);
   for (char& c : name) {
     const unsigned char u = static_cast<unsigned char>(c);
     if (c == '/' || c == '\\' || c == ':' || u < 0x20 || u == 0x7F) c = '_';
@@ -162,7 +163,7 @@ bool ExtractRaw(const CSoundListModel* pModel, const SoundListItem* pItem) {
   FILE* in = OpenSoundData(pModel, pItem, false);
   if (!in) return false;
   const CSMSoundFile& file = *pItem->pFile;
-  if (!MakeOutputFileName(file.m_name.m_pszText, file.GetExtension(), name)) {
+  if (!MakeOutputFileName(file.m_name.GetText(), file.GetExtension(), name)) {
     fclose(in);
     return false;
   }
@@ -207,7 +208,7 @@ bool ExtractWave(const CSoundListModel* pModel, const SoundListItem* pItem) {
   FILE* in = OpenSoundData(pModel, pItem, true);
   if (!in) return false;
   std::string name;
-  const bool ok = MakeOutputFileName(pItem->pFile->m_name.m_pszText, "wav", name) &&
+  const bool ok = MakeOutputFileName(pItem->pFile->m_name.GetText(), "wav", name) &&
                   ExtractWaveStream(in, pItem->pFile->m_nWavSize, name.c_str());
   fclose(in);
   return ok;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/ProgressSink.h"
@@ -36,7 +37,7 @@ bool PlayItem(const CSoundListModel* pModel, const SoundListItem* pItem);
 // The output file name for a sound named `pszName` (null: none): one file name in the
 // current directory. Path separators, colons (drives) and control characters become '_';
 // false when nothing usable is left (empty, "." or "..").
-bool MakeOutputFileName(const char* pszName, const char* pszExtension, std::string& fileName);
+bool MakeOutputFileName(std::string_view name, const char* pszExtension, std::string& fileName);
 
 // The Extract command's work: ExtractRaw or ExtractWave over the model's rows (0-based, in
 // the given order), one progress step per row, rows without an item counting as failures.

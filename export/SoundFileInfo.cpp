@@ -1,5 +1,7 @@
 #include "export/SoundFileInfo.h"
 
+#include "platform/PathUtil.h"
+
 #include <vorbis/vorbisfile.h>
 
 #include <cstdarg>
@@ -173,7 +175,7 @@ StoredSoundBytes ReadStoredSound(const CSoundListModel* pModel, const SoundListI
     sound.problem = "zero size: the entry stores no bytes";
   } else if (file.IsMissing()) {
     sound.problem = "missing file: the entry has no data location";
-  } else if (strcasecmp(file.m_name.GetText(), "none") == 0) {
+  } else if (EqualsIgnoringCase(file.m_name.GetText(), "none")) {
     sound.problem = "the file is named \"none\", which extraction and playback skip";
   } else if (sound.nStoredSize > nLimit) {
     sound.problem = Format("%u stored bytes are more than the %u read here", static_cast<unsigned>(sound.nStoredSize),

@@ -4,16 +4,17 @@
 
 #include "platform/PathUtil.h"
 
-uint16_t CSMMissionSound::FlagsForName(const char* s, uint32_t n) {
+uint16_t CSMMissionSound::FlagsForName(std::string_view s, uint32_t n) {
   int mission = -1;
-  if (n > 3 && s[0] == 'm' && s[1] >= '0' && s[1] <= '9' && s[2] >= '0' && s[2] <= '9')
+  if (n > 3 && s.size() >= 3 && s[0] == 'm' && s[1] >= '0' && s[1] <= '9' && s[2] >= '0' && s[2] <= '9')
     mission = 10 * (s[1] - '0') + (s[2] - '0');
 
   uint16_t flags = 0;
-  const char* tail = strrchr(s, '_');
-  if (tail && _stricmp(tail, "_male") == 0)
+  const size_t underscore = s.rfind('_');
+  const std::string_view tail = underscore == std::string_view::npos ? std::string_view() : s.substr(underscore);
+  if (EqualsIgnoringCase(tail, "_male"))
     flags |= SMF_SEX_MALE;
-  else if (tail && _stricmp(tail, "_female") == 0)
+  else if (EqualsIgnoringCase(tail, "_female"))
     flags |= SMF_SEX_FEMALE;
   else
     flags |= SMF_SEX_OTHER;

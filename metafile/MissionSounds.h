@@ -29,7 +29,8 @@ class CSMMissionSound : public CSMSerializable {
   ~CSMMissionSound() override = default;
 
   // The flags a sound of this name gets.
-  static uint16_t FlagsForName(const char* s, uint32_t n);
+  // Sex and mission flags of a name; `n` is its stored length, `s` its text.
+  static uint16_t FlagsForName(std::string_view s, uint32_t n);
 
   CSMString m_name;
   CSMOffset m_info;

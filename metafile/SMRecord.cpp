@@ -1,6 +1,23 @@
 #include "metafile/SMRecord.h"
 
+#include <sys/mman.h>
+
 #include "metafile/SMRecordPool.h"
+
+void* CSMSerializable::operator new[](size_t size) {
+  if (size < kLargeArray) return ::operator new[](size);
+  void* data = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (data == MAP_FAILED) throw std::bad_alloc();
+  madvise(data, size, MADV_HUGEPAGE);
+  return data;
+}
+
+void CSMSerializable::operator delete[](void* data, size_t size) noexcept {
+  if (size < kLargeArray)
+    ::operator delete[](data);
+  else if (data)
+    munmap(data, size);
+}
 
 bool CSMOffset::Set(int32_t file, int32_t offset) {
   if (file >= 0 && file <= 7 && offset >= 0 && static_cast<uint32_t>(offset) <= kOffsetMask) {
@@ -28,15 +45,23 @@ void CSMString::Serialize(CArchiver& ar) {
     m_nLength = length;
     if (length != 0) {
       ar.RequireBytes(length);
-      size_t size = static_cast<size_t>(length) + 1;
-      if (CSMRecordPool* pool = ar.GetRecordPool()) {
-        m_pszText = pool->Allocate(size);
-        m_bPooled = true;
-        m_pszText[length] = 0;  // pool memory starts zeroed, so a cut text is terminated too
-      } else {
-        m_pszText = new char[size]();  // zeroed, so that a text cut short is still terminated
+      if (const char* text = ar.ReadInPlace(length)) {
+        m_pszText = text;
+        return;
       }
-      ar.Read(m_pszText, length);
+      // A copy, zeroed first, so that a text cut short by the end of the file ends where the
+      // bytes read end.
+      size_t size = static_cast<size_t>(length) + 1;
+      char* copy;
+      if (CSMRecordPool* pool = ar.GetRecordPool()) {
+        copy = pool->Allocate(size);  // pool memory starts zeroed
+        copy[length] = 0;
+      } else {
+        copy = new char[size]();
+        m_bOwned = true;
+      }
+      m_pszText = copy;
+      ar.Read(copy, length);
     }
   } else if (ar.IsStoring()) {
     CArchiver::Throw(10);

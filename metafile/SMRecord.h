@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include "metafile/Archiver.h"
 
@@ -12,17 +13,24 @@ class CSMSerializable {
  public:
   virtual void Serialize(CArchiver& ar) = 0;
   virtual ~CSMSerializable() = default;
+
+  // The tables of a large set are arrays of megabytes: they take huge pages where the system
+  // offers them, a page fault for every 2 MiB instead of every 4 KiB.
+  static void* operator new[](size_t size);
+  static void operator delete[](void* data, size_t size) noexcept;
+  static constexpr size_t kLargeArray = 1 << 20;
 };
 
-// A place in the metafile set: file number in bits 31..29, byte offset in bits 28..0.
-class CSMOffset : public CSMSerializable {
+// A place in the metafile set: file number in bits 31..29, byte offset in bits 28..0. A plain
+// value, like CSMString: every sound file holds several, so neither carries a vtable.
+class CSMOffset {
  public:
   static constexpr uint32_t kInvalid = 0xFFFFFFFF;
   static constexpr uint32_t kOffsetMask = 0x1FFFFFFF;
   static constexpr uint64_t kMinDiskSize = 4;
 
   CSMOffset() = default;
-  void Serialize(CArchiver& ar) override;
+  void Serialize(CArchiver& ar);
   bool Set(int32_t file, int32_t offset);
 
   bool IsValid() const { return m_nValue != kInvalid; }
@@ -34,30 +42,35 @@ class CSMOffset : public CSMSerializable {
   uint32_t m_nValue = kInvalid;
 };
 
-// Length-prefixed single-byte text; its text is null when the length is 0.
-class CSMString : public CSMSerializable {
+// Length-prefixed single-byte text. Its bytes lie where the archiver found them (in a mapped
+// metafile) or in a copy (the record pool's, else its own); they are not terminated, and the
+// text ends at the first zero byte, as a C string would.
+class CSMString {
  public:
   static constexpr uint64_t kMinDiskSize = 4;
 
   CSMString() = default;
   CSMString(const CSMString&) = delete;
   CSMString& operator=(const CSMString&) = delete;
-  ~CSMString() override {
-    if (!m_bPooled) delete[] m_pszText;
+  ~CSMString() {
+    if (m_bOwned) delete[] m_pszText;
   }
 
-  void Serialize(CArchiver& ar) override;
-  const char* GetText() const { return m_pszText ? m_pszText : ""; }
+  void Serialize(CArchiver& ar);
+  // The text up to its first zero byte; empty (never null) when there is none.
+  std::string_view GetText() const {
+    return m_pszText ? std::string_view(m_pszText, strnlen(m_pszText, m_nLength)) : std::string_view("", 0);
+  }
   void Free() {
-    if (!m_bPooled) delete[] m_pszText;
+    if (m_bOwned) delete[] m_pszText;
     m_pszText = nullptr;
-    m_bPooled = false;
+    m_bOwned = false;
     m_nLength = 0;
   }
 
+  const char* m_pszText = nullptr;  // m_nLength bytes; null when the length is 0
   uint32_t m_nLength = 0;
-  bool m_bPooled = false;  // the text belongs to the archiver's record pool, not to this string
-  char* m_pszText = nullptr;
+  bool m_bOwned = false;  // the bytes are this string's own copy, freed with it
 };
 
 // Counted, owned array of records. Each table overrides the width of its count.

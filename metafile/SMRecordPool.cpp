@@ -2,6 +2,7 @@
 
 #include <new>
 #include <sys/mman.h>
+#include <sys/stat.h>
 
 char* CSMRecordPool::AllocateBlock(size_t size) {
   // Blocks grow with what the pool holds, from kFirstBlockSize up to kBlockSize, so that a
@@ -27,4 +28,19 @@ void CSMRecordPool::Clear() {
   m_nHeld = 0;
   m_pNext = nullptr;
   m_nLeft = 0;
+  m_mappings.clear();
+}
+
+const CMappedFile* CSMRecordPool::MapFile(FILE* file) {
+  struct stat st;
+  if (!m_bMapFiles || !file || fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return nullptr;
+  const uint64_t device = st.st_dev, inode = st.st_ino, size = static_cast<uint64_t>(st.st_size);
+  // A file replaced or grown since its mapping is mapped anew; the old mapping stays, as records
+  // may use it.
+  for (const MappedMetafile& m : m_mappings)
+    if (m.device == device && m.inode == inode && m.size == size) return m.mapping.get();
+  auto mapping = std::make_unique<CMappedFile>();
+  if (!mapping->Map(fileno(file), size)) return nullptr;
+  m_mappings.push_back({device, inode, size, std::move(mapping)});
+  return m_mappings.back().mapping.get();
 }

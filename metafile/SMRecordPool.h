@@ -1,10 +1,15 @@
 // Storage for the texts and sound file entries of loaded records: large blocks handed out piece
-// by piece and freed together, instead of one heap allocation each.
+// by piece and freed together, instead of one heap allocation each; and read-only mappings of
+// the metafiles, so that records can use texts and bytes where they lie in the files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <vector>
+
+#include "platform/MappedFile.h"
 
 class CSMRecordPool {
  public:
@@ -22,8 +27,13 @@ class CSMRecordPool {
     m_nLeft -= skip + size;
     return text;
   }
-  // Frees every block; the texts handed out become invalid.
+  // Frees every block and unmaps every file; the texts handed out become invalid.
   void Clear();
+
+  // The whole regular file open on `file`, mapped read-only until Clear (a file already mapped
+  // is not mapped again); null when it cannot be mapped or mapping is off: read the stream then.
+  const CMappedFile* MapFile(FILE* file);
+  void SetMapFiles(bool map) { m_bMapFiles = map; }
 
   static constexpr size_t kFirstBlockSize = 64 << 10;
   static constexpr size_t kBlockSize = 4 << 20;
@@ -36,4 +46,11 @@ class CSMRecordPool {
   size_t m_nHeld = 0;  // bytes in all blocks
   char* m_pNext = nullptr;
   size_t m_nLeft = 0;
+
+  struct MappedMetafile {
+    uint64_t device, inode, size;
+    std::unique_ptr<CMappedFile> mapping;
+  };
+  std::vector<MappedMetafile> m_mappings;
+  bool m_bMapFiles = true;
 };

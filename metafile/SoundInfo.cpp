@@ -9,11 +9,27 @@
 #include "metafile/SMRecordPool.h"
 #include "platform/RadixSort.h"
 
+const uint8_t CSMSoundInfo::kNoUnknown[kUnknownSize] = {};
+
 void CSMSoundInfo::Serialize(CArchiver& ar) {
   if (ar.IsLoading()) {
     FreeFiles();
+    FreeUnknown();
     m_nFileCount = 0;
-    ar.Read(m_unknown, kUnknownSize);
+    if (const char* bytes = ar.ReadInPlace(kUnknownSize)) {
+      m_unknown = reinterpret_cast<const uint8_t*>(bytes);
+    } else {
+      // A copy, zeroed first: a record cut short keeps the bytes that were read.
+      uint8_t* copy;
+      if (CSMRecordPool* pool = ar.GetRecordPool()) {
+        copy = reinterpret_cast<uint8_t*>(pool->Allocate(kUnknownSize));
+      } else {
+        copy = new uint8_t[kUnknownSize]();
+        m_bOwnedUnknown = true;
+      }
+      m_unknown = copy;
+      ar.Read(copy, kUnknownSize);
+    }
     ar.Read(&m_nFileCount, 1);
     if (m_nFileCount != 0) {
       if (CSMRecordPool* pool = ar.GetRecordPool()) {
@@ -37,6 +53,12 @@ void CSMSoundInfo::Serialize(CArchiver& ar) {
   } else if (ar.IsStoring()) {
     CArchiver::Throw(10, "CSMSoundInfo::Serialize [storing]");
   }
+}
+
+void CSMSoundInfo::FreeUnknown() {
+  if (m_bOwnedUnknown) delete[] m_unknown;
+  m_unknown = kNoUnknown;
+  m_bOwnedUnknown = false;
 }
 
 void CSMSoundInfo::FreeFiles() {

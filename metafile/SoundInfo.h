@@ -30,19 +30,28 @@ class CSMSoundInfo : public CSMSerializable {
   CSMSoundInfo(const CSMSoundInfo&) = delete;
   CSMSoundInfo& operator=(const CSMSoundInfo&) = delete;
   void Serialize(CArchiver& ar) override;
-  ~CSMSoundInfo() override { FreeFiles(); }
+  ~CSMSoundInfo() override {
+    FreeFiles();
+    FreeUnknown();
+  }
 
   const CSMSoundFile* GetFile(int32_t index) const {
     return (index >= 0 && index < m_nFileCount) ? &m_pFiles[index] : nullptr;
   }
 
-  uint8_t m_unknown[kUnknownSize] = {};
+  // kUnknownSize bytes, where the archiver found them (in a mapped metafile) or in a copy; zeros
+  // in a record never read.
+  const uint8_t* m_unknown = kNoUnknown;
   uint8_t m_nFileCount = 0;
-  bool m_bPooledFiles = false;  // the files lie in the archiver's pool: destroyed, not freed
+  bool m_bPooledFiles = false;   // the files lie in the archiver's pool: destroyed, not freed
+  bool m_bOwnedUnknown = false;  // m_unknown is this record's own copy
   CSMSoundFile* m_pFiles = nullptr;
+
+  static const uint8_t kNoUnknown[kUnknownSize];
 
  private:
   void FreeFiles();
+  void FreeUnknown();
 };
 
 class CSMSoundInfoTable : public CSMArray<CSMSoundInfo> {

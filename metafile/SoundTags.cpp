@@ -1,5 +1,9 @@
 #include "metafile/SoundTags.h"
 
+#include <memory>
+
+#include "metafile/SMRecordPool.h"
+
 CSMSoundTag::~CSMSoundTag() { delete[] m_pSubNames; }
 
 void CSMSoundTag::Serialize(CArchiver& ar) {
@@ -9,7 +13,7 @@ void CSMSoundTag::Serialize(CArchiver& ar) {
     m_nExtra = 0;
     m_nSubCount = 0;
     m_name.Serialize(ar);
-    if (m_name.GetText()[0] == '+') {
+    if (m_name.GetText().substr(0, 1) == "+") {
       ar.Read(&m_nExtra, 1);
       ar.Read(&m_nSubCount, 1);
       if (m_nSubCount != 0) {
@@ -22,10 +26,10 @@ void CSMSoundTag::Serialize(CArchiver& ar) {
   }
 }
 
-const char* CSMSoundTag::GetSubName(int32_t index) const {
+std::string_view CSMSoundTag::GetSubName(int32_t index) const {
   if (index == -1) return m_name.GetText();
   if (index >= 0 && index < m_nSubCount && m_pSubNames) return m_pSubNames[index].GetText();
-  return nullptr;
+  return {};
 }
 
 void CSMSoundTagTable::SerializeNumEntries(CArchiver& ar) {
@@ -37,12 +41,17 @@ void CSMSoundTagTable::SerializeNumEntries(CArchiver& ar) {
 
 void CSMTaggedSound::Serialize(CArchiver& ar) {
   if (ar.IsLoading()) {
-    delete[] m_pTags;
-    m_pTags = nullptr;
+    FreeTags();
     m_nTagCount = 0;
     ar.Read(&m_nTagCount, 1);
     if (m_nTagCount != 0) {
-      m_pTags = new SMTagRef[m_nTagCount]();
+      if (CSMRecordPool* pool = ar.GetRecordPool()) {
+        m_pTags = reinterpret_cast<SMTagRef*>(pool->Allocate(sizeof(SMTagRef) * m_nTagCount, alignof(SMTagRef)));
+        std::uninitialized_value_construct_n(m_pTags, m_nTagCount);
+        m_bPooledTags = true;
+      } else {
+        m_pTags = new SMTagRef[m_nTagCount]();
+      }
       for (int i = 0; i < m_nTagCount; ++i) {
         ar.Read(&m_pTags[i].tag, 1);
         ar.Read(&m_pTags[i].subTag, 4);

@@ -14,7 +14,8 @@ class CSMSoundTag : public CSMSerializable {
   ~CSMSoundTag() override;
 
   // -1: the tag's own name; 0..m_nSubCount-1: a sub-tag name; otherwise null.
-  const char* GetSubName(int32_t index) const;
+  // The tag's name (index -1) or a sub-tag's; a view without data for any other index.
+  std::string_view GetSubName(int32_t index) const;
 
   CSMString m_name;
   uint8_t m_nExtra = 0;
@@ -43,15 +44,23 @@ class CSMTaggedSound : public CSMSerializable {
   CSMTaggedSound(const CSMTaggedSound&) = delete;
   CSMTaggedSound& operator=(const CSMTaggedSound&) = delete;
   void Serialize(CArchiver& ar) override;
-  ~CSMTaggedSound() override { delete[] m_pTags; }
+  ~CSMTaggedSound() override { FreeTags(); }
 
   const SMTagRef* GetTag(int32_t index) const {
     return (index >= 0 && index < m_nTagCount) ? &m_pTags[index] : nullptr;
   }
 
   uint8_t m_nTagCount = 0;
+  bool m_bPooledTags = false;  // the pairs lie in the archiver's record pool
   SMTagRef* m_pTags = nullptr;
   CSMOffset m_info;
+
+ private:
+  void FreeTags() {
+    if (!m_bPooledTags) delete[] m_pTags;
+    m_pTags = nullptr;
+    m_bPooledTags = false;
+  }
 };
 
 class CSMTaggedSoundTable : public CSMArray<CSMTaggedSound> {

@@ -63,6 +63,14 @@ int _stricmp(const char* a, const char* b) {
   }
 }
 
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
 std::string FindFileIgnoringCase(const std::string& dir, const std::string& name) {
   std::string base = dir;
   if (base.empty()) base = ".";

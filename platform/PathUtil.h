@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #define _MAX_DRIVE 3
 #define _MAX_DIR 256
@@ -18,6 +19,9 @@ void _splitpath_s(const char* path, char* drive, size_t driveSize, char* dir, si
 
 // Case-insensitive comparison of ASCII letters, as the runtime's _stricmp in the C locale.
 int _stricmp(const char* a, const char* b);
+// The same comparison for texts of known length, ASCII letters only (equal when _stricmp in the C
+// locale would give 0).
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 inline bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
 

@@ -14,3 +14,4 @@ inline QString FromCp1252(const char* text, qsizetype length) {
   return out;
 }
 inline QString FromCp1252(const char* text) { return text ? FromCp1252(text, static_cast<qsizetype>(std::strlen(text))) : QString(); }
+inline QString FromCp1252(std::string_view text) { return FromCp1252(text.data(), static_cast<qsizetype>(text.size())); }

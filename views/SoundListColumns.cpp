@@ -1,12 +1,19 @@
 #include "views/SoundListColumns.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "catalogue/SoundCatalogue.h"
 #include "platform/PathUtil.h"
 
 namespace {
+
+// `prefix`, then at most `limit` bytes of `text`, as snprintf writes them.
+void PrintText(char* buffer, size_t size, std::string_view text, size_t limit, const char* prefix = "") {
+  snprintf(buffer, size, "%s%.*s", prefix, static_cast<int>(std::min({text.size(), limit, size})), text.data());
+}
 
 const SoundListColumn kColumns[COL_KIND_COUNT] = {
     {"#", 46},
@@ -56,12 +63,13 @@ size_t FormatTagList(const CSoundListModel& model, const CSMTaggedSound& sound, 
       char sub[112] = "";
       if (ref->subTag != SMTagRef::kNoSubTag) {
         if (ref->subTag < tag.m_nSubCount)
-          snprintf(sub, sizeof sub, ".%s", tag.GetSubName(static_cast<int32_t>(ref->subTag)));
+          PrintText(sub, sizeof sub, tag.GetSubName(static_cast<int32_t>(ref->subTag)), SIZE_MAX, ".");
         else
           snprintf(sub, sizeof sub, ".<subtag %.2x %.2x %.2x %.2x>", ref->subTag & 0xFF, (ref->subTag >> 8) & 0xFF,
                    (ref->subTag >> 16) & 0xFF, ref->subTag >> 24);
       }
-      snprintf(piece, sizeof piece, "%s%s", tag.GetSubName(-1), sub);
+      const std::string_view name = tag.GetSubName(-1);
+      snprintf(piece, sizeof piece, "%.*s%s", static_cast<int>(std::min(name.size(), sizeof piece)), name.data(), sub);
     }
     size_t len = strlen(piece);
     if (i + 1 < sound.m_nTagCount && len < sizeof piece - 1) {
@@ -98,7 +106,7 @@ int GetCellText(const CSoundListModel* model, int64_t row, const ColumnKind* kin
     }
     case COL_ID:
       if (item->kind == ITEM_MISSION) {
-        snprintf(text, sizeof text, "%.128s", static_cast<const CSMMissionSound*>(item->pRecord)->m_name.GetText());
+        PrintText(text, sizeof text, static_cast<const CSMMissionSound*>(item->pRecord)->m_name.GetText(), 128);
       } else if (item->kind == ITEM_TAGGED) {
         FormatTagList(*model, *static_cast<const CSMTaggedSound*>(item->pRecord), buffer, capacity);
         return CELL_OK;
@@ -107,9 +115,11 @@ int GetCellText(const CSoundListModel* model, int64_t row, const ColumnKind* kin
     case COL_FILENAME:
       if (!file) break;
       if (!file->m_data.IsValid()) {
-        if (_stricmp(file->m_name.GetText(), "none") != 0) snprintf(text, sizeof text, "%.128s", file->m_name.GetText());
+        if (!EqualsIgnoringCase(file->m_name.GetText(), "none")) PrintText(text, sizeof text, file->m_name.GetText(), 128);
       } else {
-        snprintf(text, sizeof text, "%.128s.%s", file->m_name.GetText(), file->GetExtension());
+        const std::string_view name = file->m_name.GetText();
+        snprintf(text, sizeof text, "%.*s.%s", static_cast<int>(std::min<size_t>(name.size(), 128)), name.data(),
+                 file->GetExtension());
       }
       break;
     case COL_LOCATION:
@@ -121,7 +131,7 @@ int GetCellText(const CSoundListModel* model, int64_t row, const ColumnKind* kin
       if (file) snprintf(text, sizeof text, "%ld", static_cast<long>(file->GetSize()));
       break;
     default:
-      if (file) snprintf(text, sizeof text, "%.256s", file->m_subtitles[kind - COL_SUBTITLE].GetText());
+      if (file) PrintText(text, sizeof text, file->m_subtitles[kind - COL_SUBTITLE].GetText(), 256);
       break;
   }
   CopyCut(buffer, capacity, text);

@@ -253,8 +253,7 @@ void CSoundListFindIndex::Gather(const CSoundListModel& model) {
         const CSMSoundFile* file = model.ItemAt(r)->pFile;
         if (kind >= COL_SUBTITLE && file) {
           // The subtitle cell is the text as it is ("%.256s"): no need to compose it.
-          const char* text = file->m_subtitles[kind - COL_SUBTITLE].GetText();
-          FoldCp1252(std::string_view(text, strnlen(text, 256)), m_text);
+          FoldCp1252(file->m_subtitles[kind - COL_SUBTITLE].GetText().substr(0, 256), m_text);
         } else {
           GetCellText(&model, r, &kind, 1, 0, cell, sizeof cell);
           FoldCp1252(cell, m_text);

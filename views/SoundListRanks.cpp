@@ -36,7 +36,7 @@ class Ranker {
  public:
   // Entry i has the texts text[0][i] and, when there is a second key, text[1][i]. The ranker
   // works in ScratchBytes (count) bytes at `scratch`.
-  Ranker(uint32_t count, const char* const* text0, const char* const* text1, std::byte* scratch) : m_nCount(count) {
+  Ranker(uint32_t count, const std::string_view* text0, const std::string_view* text1, std::byte* scratch) : m_nCount(count) {
     m_items = CSoundSortRanks::Take<Item>(scratch, count);
     m_buffer = CSoundSortRanks::Take<Item>(scratch, count);
     m_higher = CSoundSortRanks::Take<uint8_t>(scratch, count);
@@ -123,13 +123,13 @@ class Ranker {
 
   // The chunks at `depth`; at depth 0, of a new key, with the lengths of its texts. No load
   // waits on a byte of a text, so that many are under way at once.
-  static void Load(Item* a, uint32_t n, const char* const* text, uint32_t depth) {
+  static void Load(Item* a, uint32_t n, const std::string_view* text, uint32_t depth) {
     if (depth == 0)
-      for (uint32_t i = 0; i < n; ++i) a[i].length = static_cast<uint32_t>(strlen(text[a[i].id]));
+      for (uint32_t i = 0; i < n; ++i) a[i].length = static_cast<uint32_t>(text[a[i].id].size());
     constexpr uint32_t kAhead = 8;
     for (uint32_t i = 0; i < n; ++i) {
-      if (i + kAhead < n) __builtin_prefetch(text[a[i + kAhead].id] + depth);
-      a[i].chunk = TextChunk(text[a[i].id], a[i].length, depth);
+      if (i + kAhead < n) __builtin_prefetch(text[a[i + kAhead].id].data() + depth);
+      a[i].chunk = TextChunk(text[a[i].id].data(), a[i].length, depth);
     }
   }
 
@@ -211,7 +211,7 @@ class Ranker {
   Item* m_items;
   Item* m_buffer;
   uint8_t* m_higher;  // by place: the entry there ranks one higher than the one before
-  const char* const* m_text[2];
+  const std::string_view* m_text[2];
   std::vector<Group> m_stack;
 };
 
@@ -284,10 +284,10 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
   uint32_t slots = m_firstSlot.back();
   if (ranks.size() != slots + size_t{1}) {
     bool number = kind == COL_LOCATION || kind == COL_SIZE;
-    std::byte* at = Scratch(slots * (sizeof(const char*) + sizeof(uint64_t)) + Ranker::ScratchBytes(slots) + 16);
-    const char** names = Take<const char*>(at, slots);
+    std::byte* at = Scratch(slots * 2 * sizeof(std::string_view) + Ranker::ScratchBytes(slots) + 16);
+    std::string_view* names = Take<std::string_view>(at, slots);
     // The first key: the texts of a subtitle kind, the numbers of a number kind.
-    const char** texts = number ? nullptr : Take<const char*>(at, slots);
+    std::string_view* texts = number ? nullptr : Take<std::string_view>(at, slots);
     uint64_t* numbers = number ? Take<uint64_t>(at, slots) : nullptr;
     for (size_t i = 0; i < m_files.size(); ++i) {
       const CSMSoundInfo& info = m_soundInfos.m_pData[i];
@@ -317,8 +317,8 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
 const uint32_t* CSoundSortRanks::MissionRanks(uint32_t& distinct) {
   uint32_t count = MissionCount();
   if (m_missionRanks.size() != count + size_t{1}) {
-    std::byte* at = Scratch(count * sizeof(const char*) + Ranker::ScratchBytes(count) + 16);
-    const char** names = Take<const char*>(at, count);
+    std::byte* at = Scratch(count * sizeof(std::string_view) + Ranker::ScratchBytes(count) + 16);
+    std::string_view* names = Take<std::string_view>(at, count);
     for (uint32_t i = 0; i < count; ++i) names[i] = m_missionSounds.m_pData[i].m_name.GetText();
     m_missionRanks.assign(count + size_t{1}, 0);
     m_missionRanks[count] = Ranker(count, names, nullptr, at).Rank(nullptr, m_missionRanks.data());

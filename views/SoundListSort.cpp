@@ -11,9 +11,8 @@
 
 namespace {
 
-int CompareText(const char* a, const char* b) {
-  if (a == b) return 0;
-  return strcmp(a ? a : "", b ? b : "");  // strcmp compares bytes as unsigned
+int CompareText(std::string_view a, std::string_view b) {
+  return a.compare(b);  // bytes compared as unsigned, a text before a longer one it begins
 }
 
 // A row without a sound file sorts before a row with one; two such rows are equal.
@@ -34,9 +33,9 @@ SoundItemComparator g_pfnChain[kMaxChain] = {};
 
 }  // namespace
 
-const char* FilenameKey(const CSMSoundFile* f) {
-  const char* name = f->m_name.GetText();
-  if (!f->m_data.IsValid() && _stricmp(name, "none") == 0) return "";
+std::string_view FilenameKey(const CSMSoundFile* f) {
+  const std::string_view name = f->m_name.GetText();
+  if (!f->m_data.IsValid() && EqualsIgnoringCase(name, "none")) return std::string_view("", 0);
   return name;
 }
 

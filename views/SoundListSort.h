@@ -2,13 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "views/SoundListModel.h"
 
 typedef int (*SoundItemComparator)(const SoundListItem* a, const SoundListItem* b);
 
 // The text CompareFilename compares: the name, or nothing for a missing file named "none".
-const char* FilenameKey(const CSMSoundFile* f);
+std::string_view FilenameKey(const CSMSoundFile* f);
 
 int CompareId(const SoundListItem* a, const SoundListItem* b);
 int CompareFilename(const SoundListItem* a, const SoundListItem* b);

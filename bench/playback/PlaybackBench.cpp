@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
     g_pAudio = &audio;
     printf("\n%-40s %12s %12s %12s\n", "from PlayItem (median of runs)", "to write ms", "to sound ms", "stop ms");
     for (const SoundListItem* item : {shortest, longest}) {
-      const std::string label = std::string(item->pFile->m_name.m_pszText) + ", " +
+      const std::string label = std::string(item->pFile->m_name.GetText()) + ", " +
                                 std::to_string(item->pFile->GetSize()) + " bytes";
       if (!timeStarts(label.c_str(), [&] { return PlayItem(&model, item) && audio.m_pSource; })) return 1;
     }

@@ -51,7 +51,7 @@ DemoSound& Demo() {
     }
     if (!d->item) std::abort();
     char text[256];
-    snprintf(text, sizeof text, "%s.%s, %.3f s", d->item->pFile->m_name.GetText(), d->item->pFile->GetExtension(),
+    snprintf(text, sizeof text, "%s.%s, %.3f s", std::string(d->item->pFile->m_name.GetText()).c_str(), d->item->pFile->GetExtension(),
              longest);
     d->label = text;
     return d;

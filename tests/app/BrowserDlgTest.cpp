@@ -177,7 +177,7 @@ TEST(BrowserDlg, TagTreeShowsNamesWithoutTheirFirstCharacter) {
   bool sawPlus = false, sawOther = false;
   for (int i = 0; i < tags.GetCount(); ++i) {
     QTreeWidgetItem* item = tree->topLevelItem(i);
-    const std::string name = tags[i].GetSubName(-1);
+    const std::string name(tags[i].GetSubName(-1));
     (name[0] == '+' ? sawPlus : sawOther) = true;
     EXPECT_EQ(item->text(0).toStdString(), Cp1252ToUtf8(name.substr(1)));
     EXPECT_EQ(item->data(0, Qt::UserRole).toInt(), i);

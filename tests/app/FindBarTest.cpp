@@ -157,7 +157,7 @@ TEST_F(FindBar, FindsHiddenColumnsKeepsTheRowWithoutMatchAndFollowsRebuilds) {
   // The Spanish subtitle has no column in the main list.
   Type(bar->m_edit, "es a st\xC3\x93RM");
   ASSERT_GE(Current(), 0);
-  EXPECT_STREQ(model().ItemAt(Current())->pFile->m_name.GetText(), "wind_storm");
+  EXPECT_EQ(model().ItemAt(Current())->pFile->m_name.GetText(), "wind_storm");
   const int64_t found = Current();
 
   bar->m_edit->setText(QStringLiteral("no such sound"));
@@ -218,7 +218,7 @@ TEST(FindBarMetaSound, WorksInTheMetaSoundListsAndEscapeLeavesTheDialogOpen) {
   ASSERT_NE(bar, nullptr);
   // The second file's French subtitle (no column on this page).
   const CSMSoundFile* second = model.ItemAt(row)->pInfo->GetFile(1);
-  const std::string french = second->m_subtitles[1].GetText();
+  const std::string french(second->m_subtitles[1].GetText());
   ASSERT_FALSE(french.empty());
   Type(bar->m_edit, QString::fromLatin1(french.c_str()).toUpper());
   EXPECT_EQ(files->currentIndex().row(), 1);

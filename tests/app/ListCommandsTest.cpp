@@ -156,7 +156,7 @@ TEST_F(ListCommands, ExtractCountsWhatWasWritten) {
   EXPECT_EQ(boxes.boxes()[0].text, "Extracted 2 of 3 files.");
   EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_ICONINFORMATION));
   for (int r : rows) {
-    const std::string name = model.ItemAt(r)->pFile->m_name.GetText() + std::string(".wav");
+    const std::string name = std::string(model.ItemAt(r)->pFile->m_name.GetText()) + ".wav";
     EXPECT_EQ(std::filesystem::file_size(name), model.ItemAt(r)->pFile->m_nWavSize) << name;
   }
 

@@ -167,7 +167,7 @@ TEST_F(SoundFileDlgTest, FormatTableSaysWhatFfprobeSoxAndTheHeaderBytesSay) {
                         Case{AudioKind::XboxAdpcm, 2, "0x0069 (Xbox ADPCM)"}, Case{AudioKind::Ogg, 2, nullptr}}) {
     const SoundListItem* item = RowOf(c.kind, c.channels);
     ASSERT_NE(item, nullptr);
-    const std::string name = item->pFile->m_name.GetText();
+    const std::string name(item->pFile->m_name.GetText());
     SCOPED_TRACE(name);
     ASSERT_TRUE(ExtractRaw(&Model(), item));
     const std::string raw = m_cwd.file(name + "." + item->pFile->GetExtension());
@@ -242,7 +242,7 @@ TEST_F(SoundFileDlgTest, WaveformFollowsTheDecodedSamplesInEveryColumnAndLane) {
                                        std::pair{AudioKind::Ogg, 2}}) {
     const SoundListItem* item = RowOf(kind, channels);
     ASSERT_NE(item, nullptr);
-    const std::string name = item->pFile->m_name.GetText();
+    const std::string name(item->pFile->m_name.GetText());
     SCOPED_TRACE(name);
     // The samples as extraction decodes them; Ogg Vorbis through sox, which uses vorbisfile too.
     Samples pcm;
@@ -340,7 +340,7 @@ TEST(SoundFileDlgOdd, OddRecordsOpenAndSayWhatCannotBeRead) {
                                                       {"garbage", "no RIFF WAVE header: the stored bytes begin 4E 6F 74"},
                                                       {"none", "\"none\""}};
   for (uint32_t r = 0; r < model.nCount; ++r) {
-    const std::string name = model.ItemAt(r)->pFile->m_name.GetText();
+    const std::string name(model.ItemAt(r)->pFile->m_name.GetText());
     SCOPED_TRACE(name);
     dlg.SetSound(&model, model.ItemAt(r));
     dlg.m_tab->SetCurSel(1);

@@ -92,7 +92,7 @@ TEST_F(DemoSetTest, SubtitlesAreWindows1252InFiveLanguages) {
   for (int32_t i = 0; i < catalogue.m_soundInfos.GetLoadedCount(); ++i) {
     const CSMSoundInfo& info = catalogue.m_soundInfos.m_pData[i];
     for (int32_t k = 0; k < info.m_nFileCount; ++k)
-      for (int lang = 0; lang < 5; ++lang) texts[lang].insert(info.GetFile(k)->m_subtitles[lang].GetText());
+      for (int lang = 0; lang < 5; ++lang) texts[lang].insert(std::string(info.GetFile(k)->m_subtitles[lang].GetText()));
   }
   const std::pair<int, const char*> lines[] = {
       {0, "Halt! Who goes there?"},

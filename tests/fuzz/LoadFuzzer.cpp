@@ -77,7 +77,7 @@ void WalkCells(const CSoundListModel& model) {
 void Exercise(CSoundCatalogue& catalogue, const uint8_t* header, size_t headerSize) {
   for (int32_t t = 0; t < catalogue.m_soundTags.GetCount(); ++t) {
     const CSMSoundTag& tag = catalogue.m_soundTags[t];
-    for (int32_t s = -1; s < tag.m_nSubCount; ++s) g_sink = g_sink + strlen(tag.GetSubName(s));
+    for (int32_t s = -1; s < tag.m_nSubCount; ++s) g_sink = g_sink + tag.GetSubName(s).size();
   }
 
   CSoundListModel& model = catalogue.m_listModel;
