@@ -1,6 +1,7 @@
 #include "views/SoundListRanks.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "metafile/MissionSounds.h"
@@ -9,7 +10,31 @@
 
 namespace {
 
-// Keys of a file or mission sound to rank, compared in turn: a number, then one or two texts.
+// Where a string's text starts and, when `length` is given, its length: the text cut at its first
+// NUL byte, as every comparator sees it. Without `length` no byte of the text is read.
+const char* TextOf(const CSMString& string, uint32_t* length) {
+  const char* s = string.m_pszText ? string.m_pszText : "";
+  if (length) *length = static_cast<uint32_t>(strnlen(s, string.m_nLength));
+  return s;
+}
+
+// The text CompareFilename compares (FilenameKey): the name, or nothing for a missing file
+// named "none" in any case.
+const char* FileNameOf(const CSMSoundFile& f, uint32_t& length) {
+  const char* s = TextOf(f.m_name, &length);
+  if (length == 4 && !f.m_data.IsValid()) {
+    bool none = true;
+    for (uint32_t i = 0; i < 4; ++i) none = none && tolower(static_cast<unsigned char>(s[i])) == "none"[i];
+    if (none) length = 0;
+  }
+  return s;
+}
+
+// Starts reading the first bytes of a text, for a look a few entries later.
+void Prefetch(const CSMString& string) { __builtin_prefetch(TextOf(string, nullptr)); }
+
+// Keys of a file or mission sound to rank, compared in turn: a number or a text, then maybe the
+// file's name.
 enum : uint8_t { KEY_NUMBER = 0, KEY_TEXT = 1, KEY_NAME = 2 };
 
 // Eight bytes of a text of `length` bytes from `depth` on, big-endian and zero-padded: comparing
@@ -25,6 +50,14 @@ uint64_t TextChunk(const char* s, uint32_t length, uint32_t depth) {
   return v;
 }
 
+// The same of a packed text (Ranker::Pack), whose bytes are followed by zeros to the end of the
+// word after its last byte: one load.
+uint64_t PackedChunk(const uint64_t* words, uint32_t depth) {
+  uint64_t v;
+  memcpy(&v, reinterpret_cast<const char*>(words) + depth, 8);
+  return __builtin_bswap64(v);
+}
+
 // True when the key ends within the chunk: a number, or a text whose last byte there is the pad.
 bool ChunkEnds(uint8_t key, uint64_t chunk) { return key == KEY_NUMBER || (chunk & 0xFF) == 0; }
 
@@ -32,27 +65,52 @@ bool ChunkEnds(uint8_t key, uint64_t chunk) { return key == KEY_NUMBER || (chunk
 // its current key (its chunk). A group of entries that agree so far is sorted by the chunk and
 // its runs of equal chunks go on with the next eight bytes, or the next key; where two
 // neighbours' keys differ, the later one ranks one higher.
+//
+// The texts of the first key lie scattered among the records. Once a group is small, the rest of
+// its entries' texts is copied into one small block, read again there at every further depth
+// instead of where it lies (Pack). The file names, second, decide only between entries whose
+// first keys agree, and are read where they lie.
 class Ranker {
  public:
-  // Entry i has the texts text[0][i] and, when there is a second key, text[1][i]. The ranker
-  // works in ScratchBytes (count) bytes at `scratch`.
-  Ranker(uint32_t count, const std::string_view* text0, const std::string_view* text1, std::byte* scratch) : m_nCount(count) {
+  // The ranker works in ScratchBytes (count, second) bytes at `scratch`; `second` when the
+  // entries have a second key.
+  Ranker(uint32_t count, bool second, std::byte* scratch) : m_nCount(count) {
     m_items = CSoundSortRanks::Take<Item>(scratch, count);
     m_buffer = CSoundSortRanks::Take<Item>(scratch, count);
     m_higher = CSoundSortRanks::Take<uint8_t>(scratch, count);
-    std::fill(m_higher, m_higher + count, 0);
-    m_text[0] = text0;
-    m_text[1] = text1;
+    m_texts = CSoundSortRanks::Take<const char*>(scratch, count);
+    m_packed = CSoundSortRanks::Take<uint64_t>(scratch, kPackedWords);
+    if (second) {
+      m_names = CSoundSortRanks::Take<Name>(scratch, count);
+      m_nameLengths = CSoundSortRanks::Take<uint32_t>(scratch, count);
+    }
   }
-  static size_t ScratchBytes(uint32_t count) { return count * (2 * sizeof(Item) + 1) + 8; }
+  static size_t ScratchBytes(uint32_t count, bool second) {
+    return count * (2 * sizeof(Item) + 1 + sizeof(const char*) + (second ? sizeof(Name) + sizeof(uint32_t) : 0)) +
+           kPackedWords * sizeof(uint64_t) + 64;
+  }
 
-  // Gives every entry its rank; returns the number of distinct ranks. `numbers`, when given, is
-  // the first key, before the texts.
-  uint32_t Rank(const uint64_t* numbers, uint32_t* ranks) {
+  // The first key of entry i: a number or a text.
+  void NumberFirst(uint32_t i, uint64_t number) { m_items[i] = {number, i, 0}; }
+  void TextFirst(uint32_t i, const char* s, uint32_t length) {
+    m_items[i] = {TextChunk(s, length, 0), i, length};
+    m_texts[i] = s;
+    m_bText = true;
+  }
+  // The second key of entry i: the name of a file. Given for every entry (NameSecond) where
+  // many first keys agree; else read only for the entries whose first keys agree (NamesOf).
+  void NameSecond(uint32_t i, const char* s, uint32_t length) {
+    m_names[i] = {s, TextChunk(s, length, 0)};
+    m_nameLengths[i] = length;
+  }
+  void NamesOf(const CSMSoundFile* const* files) { m_files = files; }
+
+  // Gives every entry its rank; returns the number of distinct ranks.
+  uint32_t Rank(uint32_t* ranks) {
     uint32_t n = m_nCount;
     if (n == 0) return 0;
-    for (uint32_t i = 0; i < n; ++i) m_items[i] = {numbers ? numbers[i] : 0, i, 0};
-    m_stack.push_back({0, n, 0, numbers ? KEY_NUMBER : KEY_TEXT, numbers ? LOADED : TO_LOAD});
+    std::fill(m_higher, m_higher + n, 0);
+    m_stack.push_back({0, n, 0, m_bText ? KEY_TEXT : KEY_NUMBER, LOADED});
     while (!m_stack.empty()) {
       Group g = m_stack.back();
       m_stack.pop_back();
@@ -68,9 +126,13 @@ class Ranker {
 
  private:
   struct Item {
-    uint64_t chunk;   // of the group's key at the group's depth
+    uint64_t chunk;  // of the group's key at the group's depth
     uint32_t id;
-    uint32_t length;  // of the text of the group's key
+    uint32_t aux;  // the length of the key's text, or where in the block the packed rest of it is
+  };
+  struct Name {
+    const char* text;
+    uint64_t chunk;  // the first
   };
   enum : uint8_t { LOADED, TO_LOAD };
   // Entries that agree on every key before `key` and on `key` before `depth`.
@@ -78,22 +140,43 @@ class Ranker {
     uint32_t begin, end, depth;
     uint8_t key, state;
   };
-  static constexpr uint32_t kSmall = 16;
-
-  uint8_t LastKey() const { return m_text[1] ? KEY_NAME : KEY_TEXT; }
+  static constexpr uint32_t kInsertion = 16, kSmall = 96, kWide = 1u << 15;
+  static constexpr uint32_t kPackedWords = 1u << 17;  // 1 MiB, at home in the second-level cache
 
   void Run(Group g) {
     for (;;) {
       uint32_t n = g.end - g.begin;
       Item* a = &m_items[g.begin];
-      if (g.state == TO_LOAD) Load(a, n, m_text[g.key - 1], g.depth);
+      if (g.state == TO_LOAD) {
+        if (g.key == KEY_TEXT && !m_bPacked && n <= kPackedWords && Pack(a, n, g.depth)) {
+          // The group and every group it leaves on the stack are ranked on the block, before
+          // the block is needed for another.
+          size_t below = m_stack.size();
+          m_bPacked = true;
+          m_nPackedDepth = g.depth;
+          g.state = LOADED;
+          Run(g);
+          while (m_stack.size() > below) {
+            Group h = m_stack.back();
+            m_stack.pop_back();
+            Run(h);
+          }
+          m_bPacked = false;
+          return;
+        }
+        Load(a, n, g);
+      }
       g.state = LOADED;
       if (n <= kSmall) {
-        for (uint32_t i = 1; i < n; ++i) {
-          Item e = a[i];
-          uint32_t j = i;
-          for (; j > 0 && e.chunk < a[j - 1].chunk; --j) a[j] = a[j - 1];
-          a[j] = e;
+        if (n <= kInsertion) {
+          for (uint32_t i = 1; i < n; ++i) {
+            Item e = a[i];
+            uint32_t j = i;
+            for (; j > 0 && e.chunk < a[j - 1].chunk; --j) a[j] = a[j - 1];
+            a[j] = e;
+          }
+        } else {
+          std::sort(a, a + n, [](const Item& x, const Item& y) { return x.chunk < y.chunk; });
         }
         return Runs(g);
       }
@@ -103,7 +186,7 @@ class Ranker {
         if (!Descend(g, first)) return;
         continue;
       }
-      if (!PartitionFew(g, a, n)) SplitByte(g, a, n, differ);
+      if (!PartitionFew(g, a, n)) Split(g, a, n, differ);
       return;
     }
   }
@@ -121,15 +204,60 @@ class Ranker {
     }
   }
 
-  // The chunks at `depth`; at depth 0, of a new key, with the lengths of its texts. No load
-  // waits on a byte of a text, so that many are under way at once.
-  static void Load(Item* a, uint32_t n, const std::string_view* text, uint32_t depth) {
-    if (depth == 0)
-      for (uint32_t i = 0; i < n; ++i) a[i].length = static_cast<uint32_t>(text[a[i].id].size());
+  // Copies the first key's texts of a group from `depth` on into the block, each from a word of
+  // its own and followed by zeros, and loads their chunks there. False when they do not fit.
+  bool Pack(Item* a, uint32_t n, uint32_t depth) {
+    // Every text of a group at `depth` is at least that long: a shorter one ended in an earlier
+    // chunk, which no longer one shares.
+    size_t words = 0;
+    for (uint32_t i = 0; i < n; ++i) words += (a[i].aux - depth) / 8 + 1;
+    if (words > kPackedWords) return false;
     constexpr uint32_t kAhead = 8;
+    uint32_t at = 0;
     for (uint32_t i = 0; i < n; ++i) {
-      if (i + kAhead < n) __builtin_prefetch(text[a[i + kAhead].id].data() + depth);
-      a[i].chunk = TextChunk(text[a[i].id].data(), a[i].length, depth);
+      if (i + 2 * kAhead < n) __builtin_prefetch(&m_texts[a[i + 2 * kAhead].id]);
+      if (i + kAhead < n) __builtin_prefetch(m_texts[a[i + kAhead].id] + depth);
+      uint32_t rest = a[i].aux - depth;
+      m_packed[at + rest / 8] = 0;
+      memcpy(m_packed + at, m_texts[a[i].id] + depth, rest);
+      a[i].aux = at;
+      a[i].chunk = PackedChunk(m_packed + at, 0);
+      at += rest / 8 + 1;
+    }
+    return true;
+  }
+
+  // The chunks of the group's key at its depth; at depth 0 of the file names, with their texts
+  // and lengths. No load waits on a byte of a text, so that many are under way at once.
+  void Load(Item* a, uint32_t n, const Group& g) const {
+    constexpr uint32_t kAhead = 8;
+    uint32_t depth = g.depth;
+    if (g.key == KEY_TEXT && m_bPacked) {
+      for (uint32_t i = 0; i < n; ++i) a[i].chunk = PackedChunk(m_packed + a[i].aux, depth - m_nPackedDepth);
+      return;
+    }
+    if (g.key == KEY_TEXT) {
+      for (uint32_t i = 0; i < n; ++i) {
+        if (i + kAhead < n) __builtin_prefetch(m_texts[a[i + kAhead].id] + depth);
+        a[i].chunk = TextChunk(m_texts[a[i].id], a[i].aux, depth);
+      }
+    } else if (depth == 0 && m_files) {
+      for (uint32_t i = 0; i < n; ++i) {
+        if (i + 2 * kAhead < n) __builtin_prefetch(&m_files[a[i + 2 * kAhead].id]->m_name);
+        if (i + kAhead < n) Prefetch(m_files[a[i + kAhead].id]->m_name);
+        uint32_t length;
+        const char* s = FileNameOf(*m_files[a[i].id], length);
+        m_names[a[i].id].text = s;
+        a[i].chunk = TextChunk(s, length, 0);
+        a[i].aux = length;
+      }
+    } else if (depth == 0) {
+      for (uint32_t i = 0; i < n; ++i) a[i] = {m_names[a[i].id].chunk, a[i].id, m_nameLengths[a[i].id]};
+    } else {
+      for (uint32_t i = 0; i < n; ++i) {
+        if (i + kAhead < n) __builtin_prefetch(m_names[a[i + kAhead].id].text + depth);
+        a[i].chunk = TextChunk(m_names[a[i].id].text, a[i].aux, depth);
+      }
     }
   }
 
@@ -138,7 +266,7 @@ class Ranker {
   bool Descend(Group& g, uint64_t chunk) const {
     if (!ChunkEnds(g.key, chunk)) {
       g.depth += 8;
-    } else if (g.key < LastKey()) {
+    } else if (g.key != KEY_NAME && m_names) {
       g.key = KEY_NAME;
       g.depth = 0;
     } else {
@@ -189,18 +317,23 @@ class Ranker {
     return true;
   }
 
-  // Counting sort by the highest byte in which the chunks differ; each bucket goes on as a group.
-  void SplitByte(const Group& g, Item* a, uint32_t n, uint64_t differ) {
-    int shift = (63 - __builtin_clzll(differ)) & ~7;
-    uint32_t start[257] = {};
-    for (uint32_t i = 0; i < n; ++i) ++start[((a[i].chunk >> shift) & 0xFF) + 1];
-    for (int b = 1; b <= 256; ++b) start[b] += start[b - 1];
-    uint32_t next[256];
-    std::copy(start, start + 256, next);
+  // Counting sort by the highest byte in which the chunks differ, or by the two highest for a
+  // large group; each bucket goes on as a group.
+  void Split(const Group& g, Item* a, uint32_t n, uint64_t differ) {
+    int top = (63 - __builtin_clzll(differ)) & ~7;
+    int bits = n >= kWide && top >= 8 ? 16 : 8;
+    int shift = top + 8 - bits;
+    uint32_t buckets = 1u << bits, mask = buckets - 1;
+    m_start.assign(buckets + 1, 0);
+    uint32_t* start = m_start.data();
+    for (uint32_t i = 0; i < n; ++i) ++start[((a[i].chunk >> shift) & mask) + 1];
+    for (uint32_t b = 1; b <= buckets; ++b) start[b] += start[b - 1];
+    m_next.assign(start, start + buckets);
+    uint32_t* next = m_next.data();
     Item* to = m_buffer;
-    for (uint32_t i = 0; i < n; ++i) to[next[(a[i].chunk >> shift) & 0xFF]++] = a[i];
+    for (uint32_t i = 0; i < n; ++i) to[next[(a[i].chunk >> shift) & mask]++] = a[i];
     std::copy(to, to + n, a);
-    for (int b = 0; b < 256; ++b) {
+    for (uint32_t b = 0; b < buckets; ++b) {
       if (start[b] == start[b + 1]) continue;
       if (start[b] > 0) m_higher[g.begin + start[b]] = 1;
       if (start[b + 1] - start[b] > 1) m_stack.push_back({g.begin + start[b], g.begin + start[b + 1], g.depth, g.key, LOADED});
@@ -210,9 +343,17 @@ class Ranker {
   uint32_t m_nCount;
   Item* m_items;
   Item* m_buffer;
-  uint8_t* m_higher;  // by place: the entry there ranks one higher than the one before
-  const std::string_view* m_text[2];
+  uint8_t* m_higher;          // by place: the entry there ranks one higher than the one before
+  const char** m_texts;       // the first key's texts by entry
+  uint64_t* m_packed;         // the block
+  bool m_bText = false;       // the first key is a text
+  bool m_bPacked = false;     // the groups being ranked have their first key's texts in the block
+  uint32_t m_nPackedDepth = 0;  // from where
+  Name* m_names = nullptr;  // the second key's texts by entry, none without one
+  uint32_t* m_nameLengths = nullptr;
+  const CSMSoundFile* const* m_files = nullptr;  // to read the names from, when not given
   std::vector<Group> m_stack;
+  std::vector<uint32_t> m_start, m_next;
 };
 
 }  // namespace
@@ -283,32 +424,52 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
   NumberSlots();
   uint32_t slots = m_firstSlot.back();
   if (ranks.size() != slots + size_t{1}) {
+    // The first key: the file names, the numbers of a number kind or the texts of a subtitle
+    // kind; the file names second for the latter two.
+    bool second = kind != COL_FILENAME;
+    std::byte* at = Scratch(Ranker::ScratchBytes(slots, second) + slots * sizeof(const CSMSoundFile*) + 16);
+    Ranker ranker(slots, second, at);
+    at += Ranker::ScratchBytes(slots, second);
+    const CSMSoundFile** files = Take<const CSMSoundFile*>(at, slots);
+    for (size_t i = 0; i < m_files.size(); ++i)
+      for (uint32_t slot = m_firstSlot[i], j = 0; slot < m_firstSlot[i + 1]; ++slot, ++j) files[slot] = m_files[i] + j;
+    // The texts lie far apart: each is asked for some files ahead, and each file before that.
+    // The file names are read for every file where ties of the first key are many (texts), only
+    // for the tied ones after a number.
     bool number = kind == COL_LOCATION || kind == COL_SIZE;
-    std::byte* at = Scratch(slots * 2 * sizeof(std::string_view) + Ranker::ScratchBytes(slots) + 16);
-    std::string_view* names = Take<std::string_view>(at, slots);
-    // The first key: the texts of a subtitle kind, the numbers of a number kind.
-    std::string_view* texts = number ? nullptr : Take<std::string_view>(at, slots);
-    uint64_t* numbers = number ? Take<uint64_t>(at, slots) : nullptr;
-    for (size_t i = 0; i < m_files.size(); ++i) {
-      const CSMSoundInfo& info = m_soundInfos.m_pData[i];
-      for (int32_t j = 0; j < info.m_nFileCount; ++j) {
-        const CSMSoundFile& f = *info.GetFile(j);
-        uint32_t slot = m_firstSlot[i] + static_cast<uint32_t>(j);
-        names[slot] = FilenameKey(&f);
-        if (kind == COL_LOCATION)
-          numbers[slot] = f.m_data.IsValid() ? uint64_t{f.m_data.m_nValue} + 1 : 0;
-        else if (kind == COL_SIZE)
-          numbers[slot] = f.GetSize();
-        else if (kind != COL_FILENAME)
-          texts[slot] = f.m_subtitles[kind - COL_SUBTITLE].GetText();
+    const int subtitle = kind >= COL_SUBTITLE ? kind - COL_SUBTITLE : -1;
+    constexpr uint32_t kAhead = 16;
+    for (uint32_t slot = 0; slot < slots; ++slot) {
+      const CSMSoundFile& f = *files[slot];
+      if (number) {
+        ranker.NumberFirst(slot, kind == COL_LOCATION ? (f.m_data.IsValid() ? uint64_t{f.m_data.m_nValue} + 1 : 0)
+                                                      : f.GetSize());
+        continue;
+      }
+      if (slot + 2 * kAhead < slots) {
+        const CSMSoundFile& later = *files[slot + 2 * kAhead];
+        __builtin_prefetch(&later.m_name);
+        if (subtitle >= 0) __builtin_prefetch(&later.m_subtitles[subtitle]);
+      }
+      if (slot + kAhead < slots) {
+        const CSMSoundFile& ahead = *files[slot + kAhead];
+        Prefetch(ahead.m_name);
+        if (subtitle >= 0) Prefetch(ahead.m_subtitles[subtitle]);
+      }
+      uint32_t length;
+      const char* name = FileNameOf(f, length);
+      if (subtitle < 0) {
+        ranker.TextFirst(slot, name, length);
+      } else {
+        ranker.NameSecond(slot, name, length);
+        const char* s = TextOf(f.m_subtitles[subtitle], &length);
+        ranker.TextFirst(slot, s, length);
       }
     }
+    if (number) ranker.NamesOf(files);
     // The last element, past every slot, keeps the number of distinct ranks.
     ranks.assign(slots + size_t{1}, 0);
-    if (kind == COL_FILENAME)
-      ranks[slots] = Ranker(slots, names, nullptr, at).Rank(nullptr, ranks.data());
-    else
-      ranks[slots] = Ranker(slots, texts, names, at).Rank(numbers, ranks.data());
+    ranks[slots] = ranker.Rank(ranks.data());
   }
   distinct = ranks[slots];
   return ranks.data();
@@ -317,11 +478,16 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
 const uint32_t* CSoundSortRanks::MissionRanks(uint32_t& distinct) {
   uint32_t count = MissionCount();
   if (m_missionRanks.size() != count + size_t{1}) {
-    std::byte* at = Scratch(count * sizeof(std::string_view) + Ranker::ScratchBytes(count) + 16);
-    std::string_view* names = Take<std::string_view>(at, count);
-    for (uint32_t i = 0; i < count; ++i) names[i] = m_missionSounds.m_pData[i].m_name.GetText();
+    Ranker ranker(count, false, Scratch(Ranker::ScratchBytes(count, false)));
+    constexpr uint32_t kAhead = 16;
+    for (uint32_t i = 0; i < count; ++i) {
+      if (i + kAhead < count) Prefetch(m_missionSounds.m_pData[i + kAhead].m_name);
+      uint32_t length;
+      const char* s = TextOf(m_missionSounds.m_pData[i].m_name, &length);
+      ranker.TextFirst(i, s, length);
+    }
     m_missionRanks.assign(count + size_t{1}, 0);
-    m_missionRanks[count] = Ranker(count, names, nullptr, at).Rank(nullptr, m_missionRanks.data());
+    m_missionRanks[count] = ranker.Rank(m_missionRanks.data());
   }
   distinct = m_missionRanks[count];
   return m_missionRanks.data();

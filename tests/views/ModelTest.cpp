@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -278,6 +279,37 @@ TEST_F(SortTest, EveryKindOrdersByItsChain) {
     SoundItemComparator compare = SelectComparator(static_cast<ColumnKind>(kind), true);
     for (size_t r = 1; r < order.size(); ++r) ASSERT_LE(compare(order[r - 1], order[r]), 0) << "kind " << kind;
   }
+}
+
+// Texts a comparator cuts at their first NUL byte, texts that end at a chunk's edge or one byte
+// either side of it, a missing file named "NONE", many equal sizes, and more long texts with one
+// long prefix than the ranks read from one place.
+TEST_F(SortTest, RanksSeeTextsAsTheComparatorsDo) {
+  using Writer = MetafileSetWriter;
+  const std::string nul("abc\0zz", 6), nulEnd("abc\0", 4);
+  const std::string shortTexts[] = {nul, nulEnd, "abc", "abcdefg", "abcdefgh", "abcdefghi", "", "abcdefghabcdefgh"};
+  std::mt19937 rng(7);
+  auto pick = [&] { return shortTexts[rng() % 8]; };
+  TempDir set;
+  Writer w;
+  MakeBenchShape(w, 1200, rng, [&](Writer::SoundFile& f, int, int) {
+    f.data = rng() % 8 ? Writer::Address::Raw(0x20000100u + rng() % 64) : Writer::Address::Raw(Writer::kInvalid);
+    f.wavSize = rng() % 40;
+    if (rng() % 8 == 0) f.name = rng() % 2 ? "NONE" : pick();
+    std::string tail;
+    for (int i = 0; i < 392; ++i) tail += static_cast<char>('a' + rng() % 3);
+    f.subtitles[0] = std::string(16, 'x') + tail;  // over 1 MiB of texts agreeing on 16 bytes
+    for (int s = 1; s < 5; ++s) f.subtitles[s] = pick() + (rng() % 2 ? pick() : std::string());
+  });
+  for (auto& m : w.missionSounds)
+    if (rng() % 4 == 0) m.name = std::string("m01_a\0", 6) + std::to_string(rng() % 3) + "_male";
+  ASSERT_TRUE(w.Write(set.path()));
+  CSoundCatalogue c;
+  ASSERT_TRUE(c.Load(set.dir().c_str(), nullptr, nullptr));
+  c.m_listModel.Rebuild();
+  ASSERT_GT(c.m_listModel.nCount, 4000u);
+  ExpectEveryKindOrdered(c.m_listModel);
+  ExpectRanksAgree(c);
 }
 
 TEST_F(SortTest, IdPutsTaggedFirstThenMissionsByName) {
