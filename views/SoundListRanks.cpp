@@ -429,7 +429,7 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
     bool second = kind != COL_FILENAME;
     std::byte* at = Scratch(Ranker::ScratchBytes(slots, second) + slots * sizeof(const CSMSoundFile*) + 16);
     Ranker ranker(slots, second, at);
-    at += Ranker::ScratchBytes(slots, second);
+    at += (Ranker::ScratchBytes(slots, second) + 7) / 8 * 8;  // the ranker's share, then aligned
     const CSMSoundFile** files = Take<const CSMSoundFile*>(at, slots);
     for (size_t i = 0; i < m_files.size(); ++i)
       for (uint32_t slot = m_firstSlot[i], j = 0; slot < m_firstSlot[i + 1]; ++slot, ++j) files[slot] = m_files[i] + j;
