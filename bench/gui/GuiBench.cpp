@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 #include <vector>
@@ -71,6 +72,10 @@ class BenchApp : public CBrowserApp {
     dlg.show();
     while (paint.ms < 0) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     std::printf("start to first paint of the main window: %.1f ms\n", paint.ms);
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("at the first paint: RssAnon %ld KiB, RssFile %ld KiB, minor faults %ld\n", StatusKb("RssAnon:"),
+                StatusKb("RssFile:"), usage.ru_minflt);
 
     CSoundListCtrl* list = dlg.m_soundsPage->m_list;
     std::printf("rows: %d\n", list->model()->rowCount());
