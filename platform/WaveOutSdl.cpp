@@ -118,19 +118,23 @@ bool SdlFormatFor(const WAVEFORMATEX& wfx, SDL_AudioSpec& sdl) {
 }
 
 // The SDL functions used here, from the library loaded at the first open.
+#define VANTOR_SDL_FUNCTIONS(X) \
+  X(ResetHint) \
+  X(SetHintWithPriority) \
+  X(SetHint) \
+  X(InitSubSystem) \
+  X(strcasecmp) \
+  X(GetCurrentAudioDriver) \
+  X(QuitSubSystem) \
+  X(GetNumAudioDevices) \
+  X(GetAudioDeviceName) \
+  X(OpenAudioDevice) \
+  X(PauseAudioDevice) \
+  X(CloseAudioDevice)
 struct SdlApi {
-  decltype(&SDL_ResetHint) ResetHint;
-  decltype(&SDL_SetHintWithPriority) SetHintWithPriority;
-  decltype(&SDL_SetHint) SetHint;
-  decltype(&SDL_InitSubSystem) InitSubSystem;
-  decltype(&SDL_strcasecmp) strcasecmp;
-  decltype(&SDL_GetCurrentAudioDriver) GetCurrentAudioDriver;
-  decltype(&SDL_QuitSubSystem) QuitSubSystem;
-  decltype(&SDL_GetNumAudioDevices) GetNumAudioDevices;
-  decltype(&SDL_GetAudioDeviceName) GetAudioDeviceName;
-  decltype(&SDL_OpenAudioDevice) OpenAudioDevice;
-  decltype(&SDL_PauseAudioDevice) PauseAudioDevice;
-  decltype(&SDL_CloseAudioDevice) CloseAudioDevice;
+#define VANTOR_SDL_MEMBER(name) decltype(&SDL_##name) name;
+  VANTOR_SDL_FUNCTIONS(VANTOR_SDL_MEMBER)
+#undef VANTOR_SDL_MEMBER
 };
 const SdlApi* g_pSdl = nullptr;
 
@@ -147,18 +151,9 @@ const SdlApi* LoadSdl() {
     function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
     found = found && function;
   };
-  bind(api.ResetHint, "SDL_ResetHint");
-  bind(api.SetHintWithPriority, "SDL_SetHintWithPriority");
-  bind(api.SetHint, "SDL_SetHint");
-  bind(api.InitSubSystem, "SDL_InitSubSystem");
-  bind(api.strcasecmp, "SDL_strcasecmp");
-  bind(api.GetCurrentAudioDriver, "SDL_GetCurrentAudioDriver");
-  bind(api.QuitSubSystem, "SDL_QuitSubSystem");
-  bind(api.GetNumAudioDevices, "SDL_GetNumAudioDevices");
-  bind(api.GetAudioDeviceName, "SDL_GetAudioDeviceName");
-  bind(api.OpenAudioDevice, "SDL_OpenAudioDevice");
-  bind(api.PauseAudioDevice, "SDL_PauseAudioDevice");
-  bind(api.CloseAudioDevice, "SDL_CloseAudioDevice");
+#define VANTOR_SDL_BIND(name) bind(api.name, "SDL_" #name);
+  VANTOR_SDL_FUNCTIONS(VANTOR_SDL_BIND)
+#undef VANTOR_SDL_BIND
   if (!found) {
     dlclose(library);
     return nullptr;
