@@ -19,6 +19,7 @@ GuardedRange g_ranges[kSlots];
 std::atomic<uint64_t> g_zeroedPages{0};
 struct sigaction g_previous;
 std::once_flag g_installed;
+uintptr_t g_pageSize = 4096;  // learnt when the handler is installed: the handler calls nothing but mmap
 
 bool IsGuarded(uintptr_t address) {
   for (const GuardedRange& r : g_ranges) {
@@ -33,8 +34,8 @@ bool IsGuarded(uintptr_t address) {
 void OnBusError(int signal, siginfo_t* info, void* context) {
   const uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
   if (IsGuarded(address)) {
-    const uintptr_t page = address & ~(static_cast<uintptr_t>(sysconf(_SC_PAGESIZE)) - 1);
-    void* zeros = mmap(reinterpret_cast<void*>(page), static_cast<size_t>(sysconf(_SC_PAGESIZE)), PROT_READ,
+    const uintptr_t page = address & ~(g_pageSize - 1);
+    void* zeros = mmap(reinterpret_cast<void*>(page), static_cast<size_t>(g_pageSize), PROT_READ,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
     if (zeros != MAP_FAILED) {
       g_zeroedPages.fetch_add(1, std::memory_order_relaxed);
@@ -55,6 +56,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
 }
 
 void InstallHandler() {
+  g_pageSize = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   struct sigaction action = {};
   action.sa_sigaction = OnBusError;
   action.sa_flags = SA_SIGINFO | SA_NODEFER;
