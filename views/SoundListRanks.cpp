@@ -18,16 +18,11 @@ const char* TextOf(const CSMString& string, uint32_t* length) {
   return s;
 }
 
-// The text CompareFilename compares (FilenameKey): the name, or nothing for a missing file
-// named "none" in any case.
+// The text CompareFilename compares.
 const char* FileNameOf(const CSMSoundFile& f, uint32_t& length) {
-  const char* s = TextOf(f.m_name, &length);
-  if (length == 4 && !f.m_data.IsValid()) {
-    bool none = true;
-    for (uint32_t i = 0; i < 4; ++i) none = none && tolower(static_cast<unsigned char>(s[i])) == "none"[i];
-    if (none) length = 0;
-  }
-  return s;
+  const std::string_view name = FilenameKey(&f);
+  length = static_cast<uint32_t>(name.size());
+  return name.data();
 }
 
 // Starts reading the first bytes of a text, for a look a few entries later.
