@@ -79,12 +79,18 @@ struct Sounds {
   }
 };
 
-TEST(SoundPeaks, MatchTheDecodedSamplesBucketByBucket) {
+class StoredSounds : public ::testing::Test {
+ protected:
   const Sounds s;
-  LoadedSoundSet set(s.Set());
+  LoadedSoundSet set{s.Set()};
+  StoredSoundBytes Stored(int row) { return ReadStoredSound(&set.model(), set.item(row)); }
+  SoundFileInfo describe(int row) { return DescribeStoredSound(Stored(row)); }
+};
+
+TEST_F(StoredSounds, PeaksMatchTheDecodedSamplesBucketByBucket) {
   ASSERT_EQ(g_idXboxAdpcmDriver, nullptr);
   constexpr size_t kBuckets = 64;
-  const auto peaks = [&](int row) { return ComputePeaks(ReadStoredSound(&set.model(), set.item(row)), kBuckets); };
+  const auto peaks = [&](int row) { return ComputePeaks(Stored(row), kBuckets); };
 
   ExpectPeaksOf(peaks(0), s.stereo, 2, kBuckets);
   // 8-bit PCM becomes 16-bit: the byte less 128, times 256.
@@ -98,7 +104,7 @@ TEST(SoundPeaks, MatchTheDecodedSamplesBucketByBucket) {
   ExpectPeaksOf(peaks(3), s.stereo, 2, kBuckets);
   ExpectPeaksOf(peaks(7), s.stereo, 2, kBuckets);
   // Fewer frames than buckets: one frame each.
-  EXPECT_EQ(ComputePeaks(ReadStoredSound(&set.model(), set.item(0)), 100000).nFramesPerBucket, 1u);
+  EXPECT_EQ(ComputePeaks(Stored(0), 100000).nFramesPerBucket, 1u);
 
   // Drivers that audio registered stay registered.
   ASSERT_TRUE(RegisterAcmDrivers());
@@ -110,17 +116,11 @@ TEST(SoundPeaks, MatchTheDecodedSamplesBucketByBucket) {
   EXPECT_EQ(peaks(8).nFrames, 720u);
   for (int row : {4, 5, 9, 10, 11}) {
     const SoundPeaks p = peaks(row);
-    EXPECT_EQ(p.nFrames, 0u) << row;
-    EXPECT_TRUE(p.mins.empty()) << row;
-    EXPECT_FALSE(p.problem.empty()) << row;
+    EXPECT_TRUE(p.nFrames == 0 && p.mins.empty() && !p.problem.empty()) << row;
   }
 }
 
-TEST(SoundFileInfo, DescribesTheStoredBytesAsTheSourcesReadThem) {
-  const Sounds s;
-  LoadedSoundSet set(s.Set());
-  const auto describe = [&](int row) { return DescribeStoredSound(ReadStoredSound(&set.model(), set.item(row))); };
-
+TEST_F(StoredSounds, InfoDescribesTheStoredBytesAsTheSourcesReadThem) {
   // The data chunk after an odd LIST chunk and its pad byte.
   const SoundFileInfo pcm = describe(0);
   EXPECT_EQ(pcm.problem, "");
@@ -132,27 +132,23 @@ TEST(SoundFileInfo, DescribesTheStoredBytesAsTheSourcesReadThem) {
   EXPECT_TRUE(pcm.notes.empty());
 
   // Claimed beyond the stored bytes, or stored beyond the metafile: the length of what is there.
-  const SoundFileInfo claims = describe(3);
-  EXPECT_EQ(claims.problem, "");
+  const SoundFileInfo claims = describe(3), cut = describe(7);
   EXPECT_EQ(claims.nDataBytes, s.stereo.size() * 4);
   EXPECT_EQ(claims.nDataStored, s.stereo.size() * 2);
-  EXPECT_EQ(claims.nFrames, 5001u);
-  ASSERT_EQ(claims.notes.size(), 1u);
-  const SoundFileInfo cut = describe(7);
-  EXPECT_EQ(cut.problem, "");
-  EXPECT_EQ(cut.nFrames, 5001u);
+  for (const SoundFileInfo& i : {claims, cut}) {
+    EXPECT_EQ(i.problem, "");
+    EXPECT_EQ(i.nFrames, 5001u);
+    EXPECT_EQ(i.notes.size(), 1u);
+  }
   ASSERT_EQ(cut.notes.size(), 1u);
-  EXPECT_NE(cut.notes[0].find(std::to_string(s.pcm16.size()) + " of the " + std::to_string(s.pcm16.size() + 1000)),
-            std::string::npos)
-      << cut.notes[0];
+  EXPECT_PRED_FORMAT2(::testing::IsSubstring,
+                      std::to_string(s.pcm16.size()) + " of the " + std::to_string(s.pcm16.size() + 1000), cut.notes[0]);
 
   // Formats the chain cannot decode say so, and keep what their header says.
-  const SoundFileInfo three = describe(4);
-  EXPECT_EQ(three.nChannels, 3);
-  EXPECT_NE(three.problem.find("3 channels"), std::string::npos) << three.problem;
-  const SoundFileInfo align4 = describe(5);
-  EXPECT_EQ(align4.nBlockAlign, 4);
-  EXPECT_NE(align4.problem.find("block align of 4 "), std::string::npos) << align4.problem;
+  EXPECT_EQ(describe(4).nChannels, 3);
+  EXPECT_PRED_FORMAT2(::testing::IsSubstring, "3 channels", describe(4).problem);
+  EXPECT_EQ(describe(5).nBlockAlign, 4);
+  EXPECT_PRED_FORMAT2(::testing::IsSubstring, "block align of 4 ", describe(5).problem);
   // Samples per block follow the block align: 4 header bytes, then two samples per byte.
   const SoundFileInfo align40 = describe(8);
   EXPECT_EQ(align40.problem, "");
@@ -166,11 +162,11 @@ TEST(SoundFileInfo, DescribesTheStoredBytesAsTheSourcesReadThem) {
   EXPECT_EQ(ogg.comments, std::vector<std::string>{"ENCODER=vantor-mkset"});
 
   // What vorbisfile and the WAVE source refuse, and why.
-  EXPECT_NE(describe(9).problem.find("3 channels"), std::string::npos) << describe(9).problem;
+  EXPECT_PRED_FORMAT2(::testing::IsSubstring, "3 channels", describe(9).problem);
   EXPECT_EQ(describe(9).container, CONTAINER_OGG);
-  EXPECT_NE(describe(10).problem.find("no Vorbis audio"), std::string::npos) << describe(10).problem;
-  EXPECT_NE(describe(11).problem.find("no RIFF WAVE header: the stored bytes begin 6E 6F 20 68"), std::string::npos)
-      << describe(11).problem;
+  EXPECT_PRED_FORMAT2(::testing::IsSubstring, "no Vorbis audio", describe(10).problem);
+  EXPECT_PRED_FORMAT2(::testing::IsSubstring, "no RIFF WAVE header: the stored bytes begin 6E 6F 20 68",
+                      describe(11).problem);
   EXPECT_EQ(describe(11).container, CONTAINER_UNKNOWN);
 }
 
