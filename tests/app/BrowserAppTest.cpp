@@ -1,20 +1,13 @@
 // Start-up and shutdown of the application object, with fakes for the steps around the load.
-#include <gtest/gtest.h>
-
 #include <QLabel>
 #include <QProgressBar>
-#include <filesystem>
 #include <fstream>
 
-#include "app/BrowserDlg.h"
 #include "app/ProgressDlg.h"
-#include "catalogue/SoundCatalogue.h"
 #include "metafile/Archiver.h"
 #include "platform/MessageBox.h"
 #include "tests/app/GuiTestSupport.h"
-#include "tools/MetafileSetWriter.h"
 #include "tools/SetGenerator.h"
-#include "views/SoundListCtrl.h"
 
 namespace {
 
@@ -69,17 +62,8 @@ class FakeApp : public CBrowserApp {
 };
 
 // Runs the test in a directory of its own, holding a stale playback file.
-class InTempDir {
- public:
-  InTempDir() : m_old(std::filesystem::current_path()) {
-    std::filesystem::current_path(m_dir.path());
-    std::ofstream(kPlaybackFile) << "stale";
-  }
-  ~InTempDir() { std::filesystem::current_path(m_old); }
-
- private:
-  TempDir m_dir;
-  std::filesystem::path m_old;
+struct InTempDir : TempCwdAndAudio {
+  InTempDir() { std::ofstream(kPlaybackFile) << "stale"; }
 };
 
 }  // namespace
@@ -135,7 +119,6 @@ namespace {
 // The real steps, with the main window read and closed as soon as it runs.
 class RealApp : public CBrowserApp {
  public:
-  std::vector<std::string> stages;
   int64_t rows = -1;
 
  protected:
@@ -159,28 +142,25 @@ TEST(BrowserApp, DirArgumentIsUsedForTheRunAndNotStored) {
   MetafileSetWriter w;
   MakeSampleSet(w);
   ASSERT_TRUE(w.Write(set.path()));
-  {
+  struct Run {
     MessageBoxRecorder boxes;
     RealApp app;
-    app.SetCommandLineSet(set.file("SchemaMetafile_DVD2.csc"));  // a file stands for its directory
-    app.InitInstance();
-    app.ExitInstance();
-    EXPECT_TRUE(boxes.boxes().empty());
-    ASSERT_NE(app.m_pCatalogue, nullptr);
-    EXPECT_EQ(app.rows, static_cast<int64_t>(app.m_pCatalogue->m_listModel.nCount));
-    EXPECT_GT(app.rows, 0);
+    explicit Run(const std::string& arg) { app.SetCommandLineSet(arg), app.InitInstance(), app.ExitInstance(); }
+  };
+  {
+    Run run(set.file("SchemaMetafile_DVD2.csc"));  // a file stands for its directory
+    EXPECT_TRUE(run.boxes.boxes().empty());
+    ASSERT_NE(run.app.m_pCatalogue, nullptr);
+    EXPECT_EQ(run.app.rows, static_cast<int64_t>(run.app.m_pCatalogue->m_listModel.nCount));
+    EXPECT_GT(run.app.rows, 0);
   }
   EXPECT_TRUE(std::filesystem::is_empty(config.path()));  // nothing stored
 
   // A directory that is not a set: the exclamation box, no main window.
-  MessageBoxRecorder boxes;
-  RealApp app;
-  app.SetCommandLineSet(config.path());
-  app.InitInstance();
-  app.ExitInstance();
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, kNoValidPath);
-  EXPECT_EQ(app.rows, -1);
+  Run run(config.path());
+  ASSERT_EQ(run.boxes.boxes().size(), 1u);
+  EXPECT_EQ(run.boxes.boxes()[0].text, kNoValidPath);
+  EXPECT_EQ(run.app.rows, -1);
   unsetenv("XDG_CONFIG_HOME");
 }
 

@@ -1,25 +1,17 @@
 // The main window: tabs and pages, the sound list's cells and header clicks, the tag tree and
 // the About box.
-#include <gtest/gtest.h>
-
 #include <QAction>
-#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "app/BrowserDlg.h"
-#include "app/SoundListPage.h"
 #include "app/TabCtrl.h"
 #include "app/TagTreePage.h"
-#include "catalogue/SoundCatalogue.h"
 #include "platform/TextCodec.h"
 #include "tests/app/GuiTestSupport.h"
 #include "tools/SetGenerator.h"
-#include "views/SoundListCtrl.h"
 
 namespace {
 
@@ -48,13 +40,9 @@ void ClickHeader(CSoundListCtrl* list, int column) {
 std::vector<int> Arrows(CSoundListCtrl* list) {
   std::vector<int> arrows;
   for (int c = 0; c < list->model()->columnCount(); ++c) {
-    QVariant v = list->model()->headerData(c, Qt::Horizontal, Qt::DecorationRole);
-    if (v.isNull()) {
-      arrows.push_back(-1);
-      continue;
-    }
+    const QVariant v = list->model()->headerData(c, Qt::Horizontal, Qt::DecorationRole);
     const QImage shown = v.value<QPixmap>().toImage();
-    arrows.push_back(shown == list->GetArrow(0).toImage() ? 0 : shown == list->GetArrow(1).toImage() ? 1 : 9);
+    arrows.push_back(v.isNull() ? -1 : shown == list->GetArrow(0).toImage() ? 0 : shown == list->GetArrow(1).toImage() ? 1 : 9);
   }
   return arrows;
 }

@@ -1,19 +1,11 @@
 // The Filter dialog run modally on a list model, answered the way a user would.
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTest>
 #include <map>
 #include <tuple>
-#include <vector>
 
 #include "app/FilterDlg.h"
-#include "catalogue/SoundCatalogue.h"
 #include "tests/app/GuiTestSupport.h"
-#include "tools/MetafileSetWriter.h"
-#include "views/SoundListModel.h"
 
 namespace {
 

@@ -1,26 +1,14 @@
 // The find bar of the sound lists: keys, the current and selected row, focus, wrapping, and that
 // it neither plays nor changes the model.
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTest>
 #include <QToolButton>
-#include <cstring>
 
-#include "app/BrowserDlg.h"
 #include "app/FindBar.h"
 #include "app/MetaSoundDlg.h"
 #include "app/MetaSoundPages.h"
-#include "app/SoundListPage.h"
-#include "audio/AudioController.h"
-#include "audio/AudioGlobals.h"
-#include "catalogue/SoundCatalogue.h"
-#include "metafile/SoundInfo.h"
 #include "tests/app/GuiTestSupport.h"
-#include "views/SoundListCtrl.h"
 #include "views/SoundListFind.h"
 
 namespace {
@@ -41,7 +29,6 @@ void Type(QWidget* widget, const QString& text) {
 class FindBar : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_pAudio = &m_audio;
     g_bAutoplay = 1;
     m_page.Create(m_app.m_pCatalogue);
     m_page.resize(900, 400);
@@ -49,10 +36,6 @@ class FindBar : public ::testing::Test {
     m_page.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&m_page));
     list().setFocus();
-  }
-  void TearDown() override {
-    g_pAudio = nullptr;
-    g_bAutoplay = 0;
   }
   CSoundListCtrl& list() { return *m_page.m_list; }
   const CSoundListModel& model() { return *list().GetModel(); }
@@ -71,7 +54,8 @@ class FindBar : public ::testing::Test {
   }
 
   LoadedApp m_app;
-  RecordingAudio m_audio;
+  TempCwdAndAudio m_scope;
+  RecordingAudio& m_audio = m_scope.audio;
   CSoundListPage m_page;
 };
 

@@ -5,9 +5,7 @@
 #include <QDir>
 #include <QTimer>
 
-#include "catalogue/SoundCatalogue.h"
 #include "platform/MessageBox.h"
-#include "tools/MetafileSetWriter.h"
 #include "tools/SetGenerator.h"
 
 namespace {
@@ -53,6 +51,12 @@ void AnswerNextModal(std::function<void(QWidget*)> answer) {
 void SaveScreenshot(QWidget* widget, const std::string& name) {
   QDir().mkpath(QStringLiteral(VANTOR_SCREENSHOT_DIR));
   widget->grab().save(QStringLiteral(VANTOR_SCREENSHOT_DIR "/%1.png").arg(QString::fromStdString(name)));
+}
+
+void DoubleClickRow(CSoundListCtrl* list, int row) {
+  const QPoint at = row >= 0 ? list->visualRect(list->model()->index(row, 1)).center()
+                             : QPoint(5, list->viewport()->height() - 2);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 std::vector<std::vector<std::string>> CellTexts(QAbstractItemModel* model) {

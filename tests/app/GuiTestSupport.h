@@ -1,19 +1,29 @@
 // What the window tests share: a loaded catalogue under an application object, recorded
-// message boxes, modal dialogs answered from a timer, and screenshots.
+// message boxes and audio, a temporary current directory, modal dialogs answered from a
+// timer, and screenshots.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/BrowserApp.h"
+#include "app/BrowserDlg.h"
+#include "app/SoundListPage.h"
 #include "audio/AudioController.h"
+#include "audio/AudioGlobals.h"
+#include "catalogue/SoundCatalogue.h"
+#include "metafile/SoundInfo.h"
 #include "tests/support/TempDir.h"
-
-class CSoundCatalogue;
-class MetafileSetWriter;
+#include "tools/MetafileSetWriter.h"
+#include "views/SoundListCtrl.h"
 
 // The message boxes shown while it lives; each answers IDOK at once.
 class MessageBoxRecorder {
@@ -39,6 +49,27 @@ class RecordingAudio : public CAudioController {
   void Stop() override { calls.push_back("stop"); }
 };
 
+// While it lives: the current directory is a temporary one, and the recording controller is
+// the audio controller, with autoplay off.
+class TempCwdAndAudio {
+ public:
+  TempCwdAndAudio() : m_old(std::filesystem::current_path()) {
+    std::filesystem::current_path(cwd.path());
+    g_pAudio = &audio;
+    g_bAutoplay = 0;
+  }
+  ~TempCwdAndAudio() {
+    g_pAudio = nullptr;
+    g_bAutoplay = 0;
+    std::filesystem::current_path(m_old);
+  }
+  TempDir cwd;
+  RecordingAudio audio;
+
+ private:
+  std::filesystem::path m_old;
+};
+
 // An application object whose catalogue is loaded from a set written into a temporary
 // directory (the sample set unless another writer is given). It opens no window itself.
 class LoadedApp : public CBrowserApp {
@@ -53,6 +84,9 @@ void AnswerNextModal(std::function<void(QWidget*)> answer);
 
 // Saves the widget's picture as NAME.png in the test output folder.
 void SaveScreenshot(QWidget* widget, const std::string& name);
+
+// Double-clicks a row's second column; row -1 double-clicks below the last row.
+void DoubleClickRow(CSoundListCtrl* list, int row);
 
 // The display text of every cell of a view's model, row by row.
 std::vector<std::vector<std::string>> CellTexts(class QAbstractItemModel* model);

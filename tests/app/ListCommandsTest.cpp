@@ -1,76 +1,49 @@
 // The context menu, play on click, the page routing and Extract.
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTimer>
-#include <QTest>
-#include <filesystem>
 
 #include "app/ListPage.h"
-#include "app/SoundListPage.h"
-#include "audio/AudioController.h"
-#include "audio/AudioGlobals.h"
-#include "catalogue/SoundCatalogue.h"
-#include "metafile/SoundInfo.h"
 #include "platform/MessageBox.h"
 #include "tests/app/GuiTestSupport.h"
-#include "views/SoundListCtrl.h"
 
 namespace {
 
-// A loaded sample set with the recording controller installed and the current directory
-// changed to a temporary one for the files the commands write.
+// A list page on the loaded sample set, with the recording controller installed and the
+// current directory changed to a temporary one for the files the commands write.
 class ListCommands : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_old = std::filesystem::current_path();
-    std::filesystem::current_path(m_cwd.path());
-    g_pAudio = &m_audio;
-    g_bAutoplay = 0;
-  }
-  void TearDown() override {
-    g_pAudio = nullptr;
-    g_bAutoplay = 0;
-    std::filesystem::current_path(m_old);
-  }
   // Enabled state and check of the menu's six commands, in menu order.
   static std::string MenuState(const CSoundListCtrl& list) {
     std::unique_ptr<QMenu> menu(list.CreateContextMenu(nullptr));
     std::string state;
-    for (QAction* a : menu->actions()) {
-      if (a->isSeparator()) {
-        state += '|';
-        continue;
-      }
-      state += a->isEnabled() ? (a->isChecked() ? 'C' : 'E') : 'g';
-    }
+    for (QAction* a : menu->actions()) state += a->isSeparator() ? '|' : !a->isEnabled() ? 'g' : a->isChecked() ? 'C' : 'E';
     return state;
   }
-  // The row of the first present WAVE file.
-  int FirstPresentRow(const CSoundListModel& model) {
+  // The rows of present WAVE files, or of missing files.
+  std::vector<int> Rows(bool missing) {
+    std::vector<int> rows;
+    const CSoundListModel& model = *list.GetModel();
     for (uint32_t r = 0; r < model.nCount; ++r) {
       const CSMSoundFile* f = model.ItemAt(r)->pFile;
-      if (f->m_data.m_nValue != 0xFFFFFFFF && f->m_nWavSize && !f->m_nOggSize) return static_cast<int>(r);
+      const bool present = f->m_data.m_nValue != 0xFFFFFFFF;
+      if (missing ? !present : present && f->m_nWavSize && !f->m_nOggSize) rows.push_back(static_cast<int>(r));
     }
-    return -1;
+    return rows;
   }
 
   LoadedApp m_app;
-  RecordingAudio m_audio;
-  TempDir m_cwd;
-  std::filesystem::path m_old;
+  TempCwdAndAudio m_scope;
+  RecordingAudio& m_audio = m_scope.audio;
+  CSoundListPage page;
+  CSoundListCtrl& list = (page.Create(m_app.m_pCatalogue), *page.m_list);
 };
 
 }  // namespace
 
 TEST_F(ListCommands, MenuStatesFollowTheMaskAndAutoplayIsShared) {
-  CSoundListPage page;
-  page.Create(m_app.m_pCatalogue);
   CSoundListPage other;
   other.Create(m_app.m_pCatalogue);
-  CSoundListCtrl& list = *page.m_list;
   // Play Stop Autoplay | Extract ExtractRaw | Filter
   EXPECT_EQ(MenuState(list), "EEE|EE|E");
   list.m_nDisabled = LIST_NO_FILTER;
@@ -91,13 +64,10 @@ TEST_F(ListCommands, MenuStatesFollowTheMaskAndAutoplayIsShared) {
 }
 
 TEST_F(ListCommands, ClickPlaysOnlyWithAutoplayAndNeverOnANoPlayList) {
-  CSoundListPage page;
-  page.Create(m_app.m_pCatalogue);
   page.resize(800, 600);
   page.show();
-  CSoundListCtrl& list = *page.m_list;
-  const int row = FirstPresentRow(m_app.m_pCatalogue->m_listModel);
-  ASSERT_GE(row, 0);
+  ASSERT_FALSE(Rows(false).empty());
+  const int row = Rows(false)[0];
   auto click = [&](int r) {
     const QRect rect = list.visualRect(list.model()->index(r, 1));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, rect.center());
@@ -131,23 +101,14 @@ TEST_F(ListCommands, ClickPlaysOnlyWithAutoplayAndNeverOnANoPlayList) {
 }
 
 TEST_F(ListCommands, ExtractCountsWhatWasWritten) {
-  CSoundListPage page;
-  page.Create(m_app.m_pCatalogue);
-  CSoundListCtrl& list = *page.m_list;
   const CSoundListModel& model = *list.GetModel();
   // Two present WAVE files and one missing file.
-  std::vector<int> rows;
-  int missing = -1;
-  for (uint32_t r = 0; r < model.nCount; ++r) {
-    const CSMSoundFile* f = model.ItemAt(r)->pFile;
-    const bool present = f->m_data.m_nValue != 0xFFFFFFFF;
-    if (present && f->m_nWavSize && !f->m_nOggSize && rows.size() < 2) rows.push_back(static_cast<int>(r));
-    if (!present && missing < 0) missing = static_cast<int>(r);
-  }
-  ASSERT_EQ(rows.size(), 2u);
-  ASSERT_GE(missing, 0);
+  std::vector<int> rows = Rows(false), missing = Rows(true);
+  ASSERT_GE(rows.size(), 2u);
+  ASSERT_FALSE(missing.empty());
+  rows.resize(2);
   list.clearSelection();
-  for (int r : {rows[0], rows[1], missing})
+  for (int r : {rows[0], rows[1], missing[0]})
     list.selectionModel()->select(list.model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 
   MessageBoxRecorder boxes;
@@ -170,11 +131,8 @@ TEST_F(ListCommands, ExtractCountsWhatWasWritten) {
 }
 
 TEST_F(ListCommands, MenuKeyAndShiftF10OpenTheMenuOnTheCurrentRow) {
-  CSoundListPage page;
-  page.Create(m_app.m_pCatalogue);
   page.resize(800, 600);
   page.show();
-  CSoundListCtrl& list = *page.m_list;
   // The Menu key reaches the list as a keyboard context menu event; Shift+F10 as a key.
   for (bool menuKey : {true, false}) {
     list.setCurrentIndex(list.model()->index(4, 0));

@@ -1,31 +1,13 @@
 // The Meta Sound dialog: opened from the main list, its four pages, reuse and closing.
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QHeaderView>
-#include <QTest>
 #include <set>
 
-#include "app/BrowserDlg.h"
 #include "app/MetaSoundDlg.h"
 #include "app/MetaSoundPages.h"
-#include "app/SoundListPage.h"
 #include "app/TabCtrl.h"
 #include "app/UnknownDataPage.h"
-#include "audio/AudioController.h"
-#include "audio/AudioGlobals.h"
-#include "catalogue/SoundCatalogue.h"
-#include "metafile/SoundInfo.h"
 #include "tests/app/GuiTestSupport.h"
-#include "views/SoundListCtrl.h"
 
 namespace {
-
-void DoubleClickRow(CSoundListCtrl* list, int row) {
-  const QPoint at = row >= 0 ? list->visualRect(list->model()->index(row, 1)).center()
-                             : QPoint(5, list->viewport()->height() - 2);  // below the last row
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
 
 // The sounds (kind and record) a list shows.
 std::multiset<std::pair<int, const void*>> Sounds(const CSoundListModel& model) {
@@ -125,9 +107,8 @@ TEST(MetaSoundDlg, PagesRouteTheirCommands) {
   CBrowserDlg main;
   main.ShowMetaSound(app.m_pCatalogue->m_listModel.ItemAt(0));
   CMetaSoundDlg* dlg = main.m_pMetaSound;
-  RecordingAudio audio;
-  g_pAudio = &audio;
-  g_bAutoplay = 0;
+  TempCwdAndAudio scope;
+  RecordingAudio& audio = scope.audio;
   dlg->m_referencesPage->OnCommand(ID_STOP);  // "References" routes Autoplay only
   EXPECT_TRUE(audio.calls.empty());
   dlg->m_referencesPage->OnCommand(ID_AUTOPLAY);
@@ -135,6 +116,4 @@ TEST(MetaSoundDlg, PagesRouteTheirCommands) {
   dlg->m_soundsPage->OnCommand(ID_STOP);
   dlg->m_fileReferencesPage->OnCommand(ID_STOP);
   EXPECT_EQ(audio.calls, (std::vector<std::string>{"stop", "stop"}));
-  g_pAudio = nullptr;
-  g_bAutoplay = 0;
 }

@@ -1,51 +1,32 @@
 // The Sound File dialog on the demo set: its format table against what ffprobe, sox and the
 // header bytes say, its waveform against the decoded samples, odd records, and how the Meta
 // Sound dialog opens and reuses it.
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
 #include <QImage>
 #include <QTableWidget>
-#include <QTest>
 #include <QToolButton>
 #include <cstring>
-#include <filesystem>
 #include <map>
 
-#include "app/BrowserDlg.h"
 #include "app/MetaSoundDlg.h"
 #include "app/MetaSoundPages.h"
 #include "app/SoundFileDlg.h"
-#include "app/SoundListPage.h"
 #include "app/TabCtrl.h"
 #include "app/WaveformView.h"
-#include "audio/AudioController.h"
-#include "audio/AudioGlobals.h"
-#include "catalogue/SoundCatalogue.h"
 #include "export/SoundExport.h"
-#include "metafile/SoundInfo.h"
 #include "tests/app/GuiTestSupport.h"
 #include "tests/audio/AudioTestSupport.h"
+#include "tests/support/Shell.h"
 #include "tools/AudioSets.h"
 #include "tools/SoundSynth.h"
-#include "views/SoundListCtrl.h"
-
-#include "tests/support/Shell.h"
 
 namespace {
 
-// ffprobe's fields of the first stream, by name, without quotes.
+// ffprobe's fields of the first stream, by name.
 std::map<std::string, std::string> Probe(const std::string& file) {
   std::map<std::string, std::string> fields;
-  std::istringstream lines(Shell("ffprobe -v error -show_streams -of flat=s=_ '" + file + "'"));
-  const std::string prefix = "streams_stream_0_";
-  for (std::string line; std::getline(lines, line);) {
-    const size_t eq = line.find('=');
-    if (line.rfind(prefix, 0) != 0 || eq == std::string::npos) continue;
-    std::string value = line.substr(eq + 1);
-    if (value.size() >= 2 && value.front() == '"') value = value.substr(1, value.size() - 2);
-    fields[line.substr(prefix.size(), eq - prefix.size())] = value;
-  }
+  std::istringstream lines(Shell("ffprobe -v error -select_streams 0 -show_streams -of default=nw=1 '" + file + "'"));
+  for (std::string line; std::getline(lines, line);)
+    if (const size_t eq = line.find('='); eq != std::string::npos) fields[line.substr(0, eq)] = line.substr(eq + 1);
   return fields;
 }
 
@@ -89,10 +70,6 @@ uint64_t DurationSamples(const std::string& text, uint32_t rate) {
   return samples;
 }
 
-void DoubleClickRow(CSoundListCtrl* list, int row) {
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
-}
-
 // The extremes of a channel over frames [first, end) of interleaved samples.
 std::pair<int, int> Extremes(const Samples& pcm, int ch, int c, int64_t first, int64_t end) {
   int lo = INT16_MAX, hi = INT16_MIN;
@@ -123,13 +100,8 @@ class SoundFileDlgTest : public ::testing::Test {
     Model().Rebuild();
     // As audio's start registers them: extraction decodes Xbox ADPCM through the codec.
     EXPECT_TRUE(RegisterAcmDrivers());
-    m_old = std::filesystem::current_path();
-    std::filesystem::current_path(m_cwd.path());
   }
-  ~SoundFileDlgTest() override {
-    RemoveAcmDrivers();
-    std::filesystem::current_path(m_old);
-  }
+  ~SoundFileDlgTest() override { RemoveAcmDrivers(); }
 
   CSoundListModel& Model() { return m_app.m_pCatalogue->m_listModel; }
   // The first row showing a stored sound of that kind and channel count.
@@ -146,8 +118,8 @@ class SoundFileDlgTest : public ::testing::Test {
 
   AudioSetManifest m_manifest;
   LoadedApp m_app;
-  TempDir m_cwd;
-  std::filesystem::path m_old;
+  TempCwdAndAudio m_scope;
+  const TempDir& m_cwd = m_scope.cwd;
   QWidget m_owner;
 };
 
@@ -392,13 +364,7 @@ TEST(SoundFileDlgOpen, OpensFromTheMetaSoundDialogAndPlaysAndStopsAsTheMenuDoes)
     w.taggedSounds.push_back({{{0, MetafileSetWriter::kInvalid}}, MetafileSetWriter::Address::Item(w.AddRecord(2, info))});
   });
   // The playback file goes to a temporary current directory; the recording controller plays.
-  struct Scope {
-    TempDir cwd;
-    std::filesystem::path old = std::filesystem::current_path();
-    RecordingAudio audio;
-    Scope() { std::filesystem::current_path(cwd.path()), g_pAudio = &audio; }
-    ~Scope() { std::filesystem::current_path(old), g_pAudio = nullptr; }
-  } scope;
+  TempCwdAndAudio scope;
   const TempDir& cwd = scope.cwd;
   RecordingAudio& audio = scope.audio;
   CBrowserDlg main;

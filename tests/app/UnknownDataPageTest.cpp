@@ -1,12 +1,9 @@
 // The hex data view: the painted picture, checked at coordinates worked out from the measured
 // font, the mouse selection, and the interpretation and dump texts.
-#include <gtest/gtest.h>
-
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
-#include <QTest>
 #include <array>
 
 #include "app/UnknownDataPage.h"
@@ -24,12 +21,6 @@ struct Units {
   // The middle of a byte's two digits.
   QPoint ByteCentre(int i) const { return {7 * cw + 14 + (i % 16) * 3 * cw + cw, 22 + (i / 16) * h + h / 2}; }
 };
-
-std::array<uint8_t, 45> Sample() {
-  std::array<uint8_t, 45> data{};
-  for (int i = 0; i < 45; ++i) data[i] = static_cast<uint8_t>(i * 37 + 11);
-  return data;
-}
 
 QImage Paint(CUnknownDataPage& page) { return page.grab().toImage(); }
 
@@ -65,14 +56,10 @@ struct Probe {
   bool None(QColor c, int x0, int y0, int x1, int y1) const { return Share(c, x0, y0, x1, y1) == 0; }
   // The outline of a rectangle covering the pixels l..r-1 and t..b-1, and nothing just outside.
   void ExpectBox(QColor c, int l, int t, int r, int b) const {
-    EXPECT_TRUE(Edge(c, l, t, r - 1, t)) << "top";
-    EXPECT_TRUE(Edge(c, l, b - 1, r - 1, b - 1)) << "bottom";
-    EXPECT_TRUE(Edge(c, l, t, l, b - 1)) << "left";
-    EXPECT_TRUE(Edge(c, r - 1, t, r - 1, b - 1)) << "right";
-    EXPECT_TRUE(None(c, l - 1, t, l - 1, b - 1)) << "left of it";
-    EXPECT_TRUE(None(c, r, t, r, b - 1)) << "right of it";
-    EXPECT_TRUE(None(c, l, t - 1, r - 1, t - 1)) << "above";
-    EXPECT_TRUE(None(c, l, b, r - 1, b)) << "below";
+    EXPECT_TRUE(Edge(c, l, t, r - 1, t) && Edge(c, l, b - 1, r - 1, b - 1)) << "top, bottom";
+    EXPECT_TRUE(Edge(c, l, t, l, b - 1) && Edge(c, r - 1, t, r - 1, b - 1)) << "left, right";
+    EXPECT_TRUE(None(c, l - 1, t, l - 1, b - 1) && None(c, r, t, r, b - 1)) << "left or right of it";
+    EXPECT_TRUE(None(c, l, t - 1, r - 1, t - 1) && None(c, l, b, r - 1, b)) << "above or below";
   }
 };
 
@@ -96,17 +83,25 @@ QStringList ToQt(const auto& lines) {
   return out;
 }
 
+// A page 640 x 420 and 45 bytes of data for it.
+class UnknownDataPage : public ::testing::Test {
+ protected:
+  UnknownDataPage() {
+    for (int i = 0; i < 45; ++i) data[i] = static_cast<uint8_t>(i * 37 + 11);
+    page.Create();
+    page.resize(640, 420);
+  }
+  const Units u;
+  std::array<uint8_t, 45> data{};
+  CUnknownDataPage page;
+};
+
 }  // namespace
 
-TEST(UnknownDataPage, PaintsFrameFieldsAndSelectionBoxes) {
+TEST_F(UnknownDataPage, PaintsFrameFieldsAndSelectionBoxes) {
   const QFontInfo info(CUnknownDataPage::HexFont());
   EXPECT_TRUE(info.family() == "Liberation Mono" || info.family() == "Courier New") << info.family().toStdString();
-  const Units u;
   const int cw = u.cw, h = u.h;
-  auto data = Sample();
-  CUnknownDataPage page;
-  page.Create();
-  page.resize(640, 420);
 
   // No record: nothing drawn.
   EXPECT_EQ(Probe{Paint(page)}.Count(kWhite), 0);
@@ -177,12 +172,7 @@ TEST(UnknownDataPage, PaintsFrameFieldsAndSelectionBoxes) {
   }
 }
 
-TEST(UnknownDataPage, LeftButtonSelectsAtTheNextPaint) {
-  const Units u;
-  auto data = Sample();
-  CUnknownDataPage page;
-  page.Create();
-  page.resize(640, 420);
+TEST_F(UnknownDataPage, LeftButtonSelectsAtTheNextPaint) {
   page.SetData(data.data());
   page.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
