@@ -104,6 +104,18 @@ inline Bytes Drain(CSampleBuffer& target) {
   return out;
 }
 
+// A whole sound file through a chain of the Source kind into fills of `size` bytes of `out`.
+template <class Source = CWaveFileSource>
+Bytes DecodeFile(const std::string& path, const WAVEFORMATEX& out, int size = 8192) {
+  CSampleBuffer target;
+  target.SetFormat(&out);
+  target.Allocate(size);
+  Source s;
+  EXPECT_TRUE(s.OpenFile(path.c_str()));
+  EXPECT_EQ(s.Attach(&target), 0);
+  return Drain(target);
+}
+
 // Wave output that records the prepared headers and what is written.
 struct RecordingWaveOut {
   static inline std::vector<LPWAVEHDR> prepared;

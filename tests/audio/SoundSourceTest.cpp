@@ -174,14 +174,9 @@ TEST_F(SourceChain, ConnectRefusals) {
 
 // A whole sound pulled through a chain into 8192-byte fills of the given format.
 Bytes Decode(const Bytes& file, const WAVEFORMATEX& out) {
-  CSampleBuffer target;
-  target.SetFormat(&out);
-  target.Allocate(8192);
-  MemStream ms(file);
-  CWaveFileSource s;
-  EXPECT_TRUE(s.OpenStream(ms.f));
-  EXPECT_EQ(s.Attach(&target), 0);
-  return Drain(target);
+  TempDir dir;
+  dir.Write("s.wav", file);
+  return DecodeFile(dir.file("s.wav"), out);
 }
 
 TEST_F(SourceChain, WholeSoundsComeThroughCopiedOrConverted) {

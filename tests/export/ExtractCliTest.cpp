@@ -1,7 +1,6 @@
 // `vantor extract`: rows, output directory, final line and exit status.
-#include <sys/wait.h>
-
 #include "tests/export/ExportTestSupport.h"
+#include "tests/support/Shell.h"
 
 namespace {
 
@@ -10,14 +9,11 @@ struct Result {
   std::string out;
 };
 
+// What `vantor ARGS`, run in cwd, printed, and its exit status.
 Result Vantor(const std::string& args, const std::string& cwd = ".") {
-  FILE* p = popen(("cd '" + cwd + "' && " + VANTOR_BIN + " " + args + " 2>/dev/null").c_str(), "r");
-  Result r{-1, ""};
-  char buf[512];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-  const int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  const std::string out = Shell("cd '" + cwd + "' && " + VANTOR_BIN + " " + args + " 2>/dev/null; echo $?");
+  const size_t last = out.rfind('\n', out.size() - 2) + 1;  // the status line
+  return {std::stoi(out.substr(last)), out.substr(0, last)};
 }
 
 const Bytes kPcm = PcmWave(Pcm(2, 22050), AsBytes(Tone(3000, 2, 22050, 440)));

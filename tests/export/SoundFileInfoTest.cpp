@@ -45,44 +45,29 @@ Bytes WithData(const Bytes& fmt, const Bytes& data, uint32_t claimed) {
   return Riff(Chunk("fmt ", fmt) + Chunk("LIST", Text("INFOodd")) + dataChunk);
 }
 
-struct Sounds {
-  Samples stereo = Tone(5001, 2, 22050, 300);
-  Bytes pcm16 = WithData(Fmt(1, 2, 22050, 4, 16), AsBytes(stereo), uint32_t(stereo.size() * 2));
-  Bytes ramp8 = [] {
+class StoredSounds : public ::testing::Test {
+ protected:
+  const Samples stereo = Tone(5001, 2, 22050, 300);
+  const Bytes pcm16 = WithData(Fmt(1, 2, 22050, 4, 16), AsBytes(stereo), uint32_t(stereo.size() * 2));
+  const Bytes ramp8 = [] {
     Bytes b(3001);
     for (size_t i = 0; i < b.size(); ++i) b[i] = uint8_t(i * 7);
     return b;
   }();
-  Bytes pcm8 = PcmWave(Pcm(1, 11025, 8), ramp8);
-  Bytes blocks = AdpcmEncode(Tone(64 * 40, 2, 44100, 500), 2);
-  Bytes adpcm = AdpcmWave(2, 44100, blocks);
-  Bytes claims = WithData(Fmt(1, 2, 22050, 4, 16), AsBytes(stereo), uint32_t(stereo.size() * 4));
-  Bytes threeChannels = WithData(Fmt(1, 3, 22050, 6, 16), Bytes(600), 600);
-  Bytes adpcm40 = WithData(Fmt(WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 40, 4), Bytes(400), 400);
-  Bytes adpcm4 = WithData(Fmt(WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 4, 4), Bytes(400), 400);
-  Clip clip = synth::Tone(440, 0.7, 22050);
-  Bytes ogg = WriteOggVorbis(clip, 0.3f, 7);
-  Bytes ogg3 = [] {
-    Clip c;
-    c.channels = 3;
-    c.samples.assign(3 * 4000, 0.25f);
-    return WriteOggVorbis(c, 0.3f, 8);
-  }();
-
-  std::vector<SetSound> Set() const {
-    return {{"pcm16", pcm16},         {"pcm8", pcm8},
-            {"adpcm", adpcm},         {"claims", claims},
-            {"three", threeChannels}, {"align4", adpcm4},
-            {"ogg", ogg, true},       {"cut", pcm16, false, 5, int64_t(pcm16.size()) + 1000},
-            {"align40", adpcm40},     {"ogg3", ogg3, true},
-            {"oggjunk", Text("OggS") + Bytes(300, 7), true}, {"junk", Text("no header, only words")}};
-  }
-};
-
-class StoredSounds : public ::testing::Test {
- protected:
-  const Sounds s;
-  LoadedSoundSet set{s.Set()};
+  const Bytes blocks = AdpcmEncode(Tone(64 * 40, 2, 44100, 500), 2);
+  const Clip clip = synth::Tone(440, 0.7, 22050), clip3{22050, 3, std::vector<float>(3 * 4000, 0.25f)};
+  LoadedSoundSet set{{{"pcm16", pcm16},
+                      {"pcm8", PcmWave(Pcm(1, 11025, 8), ramp8)},
+                      {"adpcm", AdpcmWave(2, 44100, blocks)},
+                      {"claims", WithData(Fmt(1, 2, 22050, 4, 16), AsBytes(stereo), uint32_t(stereo.size() * 4))},
+                      {"three", WithData(Fmt(1, 3, 22050, 6, 16), Bytes(600), 600)},
+                      {"align4", WithData(Fmt(WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 4, 4), Bytes(400), 400)},
+                      {"ogg", WriteOggVorbis(clip, 0.3f, 7), true},
+                      {"cut", pcm16, false, 5, int64_t(pcm16.size()) + 1000},
+                      {"align40", WithData(Fmt(WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 40, 4), Bytes(400), 400)},
+                      {"ogg3", WriteOggVorbis(clip3, 0.3f, 8), true},
+                      {"oggjunk", Text("OggS") + Bytes(300, 7), true},
+                      {"junk", Text("no header, only words")}}};
   StoredSoundBytes Stored(int row) { return ReadStoredSound(&set.model(), set.item(row)); }
   SoundFileInfo describe(int row) { return DescribeStoredSound(Stored(row)); }
 };
@@ -92,24 +77,24 @@ TEST_F(StoredSounds, PeaksMatchTheDecodedSamplesBucketByBucket) {
   constexpr size_t kBuckets = 64;
   const auto peaks = [&](int row) { return ComputePeaks(Stored(row), kBuckets); };
 
-  ExpectPeaksOf(peaks(0), s.stereo, 2, kBuckets);
+  ExpectPeaksOf(peaks(0), stereo, 2, kBuckets);
   // 8-bit PCM becomes 16-bit: the byte less 128, times 256.
   Samples wide;
-  for (uint8_t b : s.ramp8) wide.push_back(int16_t((b - 128) * 256));
+  for (uint8_t b : ramp8) wide.push_back(int16_t((b - 128) * 256));
   ExpectPeaksOf(peaks(1), wide, 1, kBuckets);
   // Xbox ADPCM through the codec, registered for the decoding only.
-  ExpectPeaksOf(peaks(2), AdpcmDecode(s.blocks, 2), 2, kBuckets);
+  ExpectPeaksOf(peaks(2), AdpcmDecode(blocks, 2), 2, kBuckets);
   EXPECT_EQ(g_idXboxAdpcmDriver, nullptr);
   // A data chunk claiming twice what is stored, and a metafile that ends early: what is there.
-  ExpectPeaksOf(peaks(3), s.stereo, 2, kBuckets);
-  ExpectPeaksOf(peaks(7), s.stereo, 2, kBuckets);
+  ExpectPeaksOf(peaks(3), stereo, 2, kBuckets);
+  ExpectPeaksOf(peaks(7), stereo, 2, kBuckets);
   // Fewer frames than buckets: one frame each.
   EXPECT_EQ(ComputePeaks(Stored(0), 100000).nFramesPerBucket, 1u);
 
   // Drivers that audio registered stay registered.
   ASSERT_TRUE(RegisterAcmDrivers());
   const HACMDRIVERID codec = g_idXboxAdpcmDriver;
-  ExpectPeaksOf(peaks(2), AdpcmDecode(s.blocks, 2), 2, kBuckets);
+  ExpectPeaksOf(peaks(2), AdpcmDecode(blocks, 2), 2, kBuckets);
   EXPECT_EQ(g_idXboxAdpcmDriver, codec);
   RemoveAcmDrivers();
 
@@ -125,16 +110,16 @@ TEST_F(StoredSounds, InfoDescribesTheStoredBytesAsTheSourcesReadThem) {
   const SoundFileInfo pcm = describe(0);
   EXPECT_EQ(pcm.problem, "");
   EXPECT_EQ(pcm.nSamplesPerBlock, 1u);
-  EXPECT_EQ(pcm.nDataOffset, s.pcm16.size() - s.stereo.size() * 2);
-  EXPECT_EQ(pcm.nDataBytes, s.stereo.size() * 2);
+  EXPECT_EQ(pcm.nDataOffset, pcm16.size() - stereo.size() * 2);
+  EXPECT_EQ(pcm.nDataBytes, stereo.size() * 2);
   EXPECT_EQ(pcm.nFrames, 5001u);
   EXPECT_DOUBLE_EQ(pcm.dDuration, 5001.0 / 22050);
   EXPECT_TRUE(pcm.notes.empty());
 
   // Claimed beyond the stored bytes, or stored beyond the metafile: the length of what is there.
   const SoundFileInfo claims = describe(3), cut = describe(7);
-  EXPECT_EQ(claims.nDataBytes, s.stereo.size() * 4);
-  EXPECT_EQ(claims.nDataStored, s.stereo.size() * 2);
+  EXPECT_EQ(claims.nDataBytes, stereo.size() * 4);
+  EXPECT_EQ(claims.nDataStored, stereo.size() * 2);
   for (const SoundFileInfo& i : {claims, cut}) {
     EXPECT_EQ(i.problem, "");
     EXPECT_EQ(i.nFrames, 5001u);
@@ -142,7 +127,7 @@ TEST_F(StoredSounds, InfoDescribesTheStoredBytesAsTheSourcesReadThem) {
   }
   ASSERT_EQ(cut.notes.size(), 1u);
   EXPECT_PRED_FORMAT2(::testing::IsSubstring,
-                      std::to_string(s.pcm16.size()) + " of the " + std::to_string(s.pcm16.size() + 1000), cut.notes[0]);
+                      std::to_string(pcm16.size()) + " of the " + std::to_string(pcm16.size() + 1000), cut.notes[0]);
 
   // Formats the chain cannot decode say so, and keep what their header says.
   EXPECT_EQ(describe(4).nChannels, 3);
@@ -158,7 +143,7 @@ TEST_F(StoredSounds, InfoDescribesTheStoredBytesAsTheSourcesReadThem) {
   const SoundFileInfo ogg = describe(6);
   EXPECT_EQ(ogg.problem, "");
   EXPECT_EQ(ogg.container, CONTAINER_OGG);
-  EXPECT_EQ(ogg.nFrames, s.clip.Frames());
+  EXPECT_EQ(ogg.nFrames, clip.Frames());
   EXPECT_EQ(ogg.comments, std::vector<std::string>{"ENCODER=vantor-mkset"});
 
   // What vorbisfile and the WAVE source refuse, and why.

@@ -31,16 +31,8 @@ Bytes Ogg(int rate, int channels, double seconds) {  // a chirp
 // The chain of a playback ring run into a plain buffer of one ring slot.
 Bytes Offline(const std::string& path, int kind) {
   EXPECT_TRUE(RegisterAcmDrivers());
-  std::unique_ptr<CSoundSource> source(kind == AUDIO_KIND_OGG ? static_cast<CSoundSource*>(new COggFileSource)
-                                                              : new CWaveFileSource);
-  CSampleBuffer target;
-  const WAVEFORMATEX cd = Pcm(2, 44100);
-  target.SetFormat(&cd);
-  target.Allocate(CAudioController::kSlotBytes);
-  EXPECT_TRUE(source->OpenFile(path.c_str()));
-  EXPECT_EQ(source->Attach(&target), 0);
-  Bytes out = Drain(target);
-  source.reset();
+  const Bytes out = kind == AUDIO_KIND_OGG ? DecodeFile<COggFileSource>(path, Pcm(2, 44100), CAudioController::kSlotBytes)
+                                           : DecodeFile(path, Pcm(2, 44100), CAudioController::kSlotBytes);
   RemoveAcmDrivers();
   return out;
 }
