@@ -23,7 +23,7 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -L u
 
 echo "== threaded tests under ThreadSanitizer =="
 bash scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=thread \
-  -DVANTOR_BUILD_GUI=OFF -DVANTOR_BUILD_BENCH=OFF "-DVANTOR_TEST_DIRS=platform;playback"
+  -DVANTOR_BUILD_GUI=OFF -DVANTOR_BUILD_BENCH=OFF "-DVANTOR_TEST_DIRS=platform;playback;views"
 TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan-suppressions.txt" ctest --test-dir build-tsan --output-on-failure -L threads -j "$(nproc)"
 
 if [ -x scripts/fuzz.sh ] || [ -f scripts/fuzz.sh ]; then

@@ -1,25 +1,31 @@
 #include "views/SoundListRanks.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cassert>
 #include <cctype>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "metafile/MissionSounds.h"
 #include "metafile/SoundInfo.h"
 #include "views/SoundListSort.h"
+#include "views/TwoThreads.h"
 
 namespace {
 
-// Where a string's text starts and, when `length` is given, its length: the text cut at its first
-// NUL byte, as every comparator sees it. Without `length` no byte of the text is read.
+// Where a string's bytes start and, when `length` is given, how many are stored. The text a
+// comparator sees ends at the first NUL among them: the chunks below cut it there, so that no
+// byte has to be read to find its length.
 const char* TextOf(const CSMString& string, uint32_t* length) {
-  const char* s = string.m_pszText ? string.m_pszText : "";
-  if (length) *length = static_cast<uint32_t>(strnlen(s, string.m_nLength));
-  return s;
+  if (length) *length = string.m_pszText ? string.m_nLength : 0;
+  return string.m_pszText ? string.m_pszText : "";
 }
 
-// The text CompareFilename compares.
+// The text CompareFilename compares: the name, or nothing for a missing file named "none".
 const char* FileNameOf(const CSMSoundFile& f, uint32_t& length) {
+  if (f.m_data.IsValid()) return TextOf(f.m_name, &length);
   const std::string_view name = FilenameKey(&f);
   length = static_cast<uint32_t>(name.size());
   return name.data();
@@ -32,17 +38,24 @@ void Prefetch(const CSMString& string) { __builtin_prefetch(TextOf(string, nullp
 // file's name.
 enum : uint8_t { KEY_NUMBER = 0, KEY_TEXT = 1, KEY_NAME = 2 };
 
-// Eight bytes of a text of `length` bytes from `depth` on, big-endian and zero-padded: comparing
-// two chunks compares the texts byte by byte as unsigned bytes, a text before any longer one it
-// begins.
+// Eight bytes in memory order, as a big-endian number cut at the first zero byte: the bytes
+// after it read as zeros.
+uint64_t CutAtNul(uint64_t v) {
+  uint64_t zero = (v - 0x0101010101010101u) & ~v & 0x8080808080808080u;  // exact for the first zero byte
+  if (zero) v &= ((zero & (0 - zero)) >> 7) - 1;
+  return __builtin_bswap64(v);
+}
+
+// Eight bytes of a text stored in `length` bytes from `depth` on, big-endian, ending at its first
+// NUL and zero-padded: comparing two chunks compares the texts byte by byte as unsigned bytes,
+// a text before any longer one it begins.
 uint64_t TextChunk(const char* s, uint32_t length, uint32_t depth) {
   uint64_t v = 0;
-  if (depth + 8 <= length) {
+  if (depth + 8 <= length)
     memcpy(&v, s + depth, 8);
-    return __builtin_bswap64(v);
-  }
-  for (uint32_t i = depth; i < depth + 8; ++i) v = v << 8 | (i < length ? static_cast<unsigned char>(s[i]) : 0);
-  return v;
+  else if (depth < length)
+    memcpy(&v, s + depth, length - depth);
+  return CutAtNul(v);
 }
 
 // The same of a packed text (Ranker::Pack), whose bytes are followed by zeros to the end of the
@@ -50,7 +63,7 @@ uint64_t TextChunk(const char* s, uint32_t length, uint32_t depth) {
 uint64_t PackedChunk(const uint64_t* words, uint32_t depth) {
   uint64_t v;
   memcpy(&v, reinterpret_cast<const char*>(words) + depth, 8);
-  return __builtin_bswap64(v);
+  return CutAtNul(v);
 }
 
 // True when the key ends within the chunk: a number, or a text whose last byte there is the pad.
@@ -67,22 +80,29 @@ bool ChunkEnds(uint8_t key, uint64_t chunk) { return key == KEY_NUMBER || (chunk
 // first keys agree, and are read where they lie.
 class Ranker {
  public:
-  // The ranker works in ScratchBytes (count, second) bytes at `scratch`; `second` when the
-  // entries have a second key.
-  Ranker(uint32_t count, bool second, std::byte* scratch) : m_nCount(count) {
+  // The ranker works in ScratchBytes (count, second, parallel) bytes at `scratch`; `text` when
+  // the first key is a text, `second` when the entries have a second key, `parallel` when it
+  // ranks on two threads.
+  Ranker(uint32_t count, bool text, bool second, bool parallel, std::byte* scratch)
+      : m_nCount(count), m_bText(text), m_bParallel(parallel) {
+    [[maybe_unused]] const std::byte* begin = scratch;
     m_items = CSoundSortRanks::Take<Item>(scratch, count);
-    m_buffer = CSoundSortRanks::Take<Item>(scratch, count);
     m_higher = CSoundSortRanks::Take<uint8_t>(scratch, count);
     m_texts = CSoundSortRanks::Take<const char*>(scratch, count);
+    if (second) m_names = CSoundSortRanks::Take<Name>(scratch, count);
+    // Last, what only Rank uses (Idle).
+    m_buffer = CSoundSortRanks::Take<Item>(scratch, count);
     m_packed = CSoundSortRanks::Take<uint64_t>(scratch, kPackedWords);
-    if (second) {
-      m_names = CSoundSortRanks::Take<Name>(scratch, count);
-      m_nameLengths = CSoundSortRanks::Take<uint32_t>(scratch, count);
-    }
+    if (parallel) m_otherPacked = CSoundSortRanks::Take<uint64_t>(scratch, kPackedWords);
+    assert(static_cast<size_t>(scratch - begin) <= ScratchBytes(count, second, parallel));
   }
-  static size_t ScratchBytes(uint32_t count, bool second) {
-    return count * (2 * sizeof(Item) + 1 + sizeof(const char*) + (second ? sizeof(Name) + sizeof(uint32_t) : 0)) +
-           kPackedWords * sizeof(uint64_t) + 64;
+  static size_t ScratchBytes(uint32_t count, bool second, bool parallel) {
+    return count * (sizeof(Item) + 1 + sizeof(const char*) + (second ? sizeof(Name) : 0)) + IdleBytes(count, parallel) + 64;
+  }
+  // The space only Rank uses, free for other work until it starts, and its size.
+  std::byte* Idle() const { return reinterpret_cast<std::byte*>(m_buffer); }
+  static size_t IdleBytes(uint32_t count, bool parallel) {
+    return count * sizeof(Item) + (parallel ? 2 : 1) * kPackedWords * sizeof(uint64_t);
   }
 
   // The first key of entry i: a number or a text.
@@ -90,13 +110,11 @@ class Ranker {
   void TextFirst(uint32_t i, const char* s, uint32_t length) {
     m_items[i] = {TextChunk(s, length, 0), i, length};
     m_texts[i] = s;
-    m_bText = true;
   }
   // The second key of entry i: the name of a file. Given for every entry (NameSecond) where
   // many first keys agree; else read only for the entries whose first keys agree (NamesOf).
   void NameSecond(uint32_t i, const char* s, uint32_t length) {
-    m_names[i] = {s, TextChunk(s, length, 0)};
-    m_nameLengths[i] = length;
+    m_names[i] = {s, TextChunk(s, length, 0), length};
   }
   void NamesOf(const CSMSoundFile* const* files) { m_files = files; }
 
@@ -106,10 +124,10 @@ class Ranker {
     if (n == 0) return 0;
     std::fill(m_higher, m_higher + n, 0);
     m_stack.push_back({0, n, 0, m_bText ? KEY_TEXT : KEY_NUMBER, LOADED});
-    while (!m_stack.empty()) {
-      Group g = m_stack.back();
-      m_stack.pop_back();
-      Run(g);
+    if (m_bParallel) {
+      Share();
+    } else {
+      Drain();
     }
     uint32_t rank = 0;
     for (uint32_t i = 0; i < n; ++i) {
@@ -128,15 +146,69 @@ class Ranker {
   struct Name {
     const char* text;
     uint64_t chunk;  // the first
+    uint32_t length;
   };
   enum : uint8_t { LOADED, TO_LOAD };
   // Entries that agree on every key before `key` and on `key` before `depth`.
   struct Group {
     uint32_t begin, end, depth;
-    uint8_t key, state;
+    uint16_t key, state;  // not bytes: a group is written by halves and read whole
   };
   static constexpr uint32_t kInsertion = 16, kSmall = 96, kWide = 1u << 15;
   static constexpr uint32_t kPackedWords = 1u << 17;  // 1 MiB, at home in the second-level cache
+
+  // Ranks every group on the stack and every group they leave.
+  void Drain() {
+    while (!m_stack.empty()) {
+      Group g = m_stack.back();
+      m_stack.pop_back();
+      Run(g);
+    }
+  }
+
+  // Drain on two threads, each with a stack and a block of its own. Groups of more than a 64th
+  // of the entries are split by whichever thread takes them and their parts shared again; the
+  // others are ranked whole by it. Groups cover disjoint places, so the threads never write the
+  // same entry.
+  void Share() {
+    const uint32_t large = std::max<uint32_t>(m_nCount / 64, 256);
+    std::vector<Group> shared;
+    shared.swap(m_stack);
+    std::mutex mutex;
+    uint32_t working = 0;  // threads with a group taken from `shared`
+    Ranker other = *this;
+    other.m_packed = m_otherPacked;
+    OnTwoThreads(true, [&](bool helper) {
+      Ranker& r = helper ? other : *this;
+      std::unique_lock<std::mutex> lock(mutex);
+      for (;;) {
+        if (shared.empty()) {
+          if (working == 0) return;
+          lock.unlock();
+          std::this_thread::yield();
+          lock.lock();
+          continue;
+        }
+        Group g = shared.back();
+        shared.pop_back();
+        ++working;
+        lock.unlock();
+        bool split = g.end - g.begin > large;
+        if (split) {
+          r.Run(g);
+        } else {
+          r.m_stack.push_back(g);
+          r.Drain();
+        }
+        lock.lock();
+        if (split) {
+          shared.insert(shared.end(), r.m_stack.begin(), r.m_stack.end());
+          r.m_stack.clear();
+        }
+        --working;
+      }
+    });
+  }
 
   void Run(Group g) {
     for (;;) {
@@ -162,6 +234,12 @@ class Ranker {
         Load(a, n, g);
       }
       g.state = LOADED;
+      uint64_t first = a[0].chunk, differ = 0;
+      for (uint32_t i = 1; i < n; ++i) differ |= a[i].chunk ^ first;
+      if (differ == 0) {
+        if (!Descend(g, first)) return;
+        continue;
+      }
       if (n <= kSmall) {
         if (n <= kInsertion) {
           for (uint32_t i = 1; i < n; ++i) {
@@ -174,12 +252,6 @@ class Ranker {
           std::sort(a, a + n, [](const Item& x, const Item& y) { return x.chunk < y.chunk; });
         }
         return Runs(g);
-      }
-      uint64_t first = a[0].chunk, differ = 0;
-      for (uint32_t i = 1; i < n; ++i) differ |= a[i].chunk ^ first;
-      if (differ == 0) {
-        if (!Descend(g, first)) return;
-        continue;
       }
       if (!PartitionFew(g, a, n)) Split(g, a, n, differ);
       return;
@@ -203,15 +275,26 @@ class Ranker {
   // its own and followed by zeros, and loads their chunks there. False when they do not fit.
   bool Pack(Item* a, uint32_t n, uint32_t depth) {
     // Every text of a group at `depth` is at least that long: a shorter one ended in an earlier
-    // chunk, which no longer one shares.
+    // chunk, which no longer one shares. The file names' first chunks and lengths, when given,
+    // go in the two words before each text, for the entries whose texts turn out equal.
+    const uint32_t nameWords = m_names ? 2 : 0;
     size_t words = 0;
-    for (uint32_t i = 0; i < n; ++i) words += (a[i].aux - depth) / 8 + 1;
+    for (uint32_t i = 0; i < n; ++i) words += (a[i].aux - depth) / 8 + 1 + nameWords;
     if (words > kPackedWords) return false;
     constexpr uint32_t kAhead = 8;
     uint32_t at = 0;
     for (uint32_t i = 0; i < n; ++i) {
-      if (i + 2 * kAhead < n) __builtin_prefetch(&m_texts[a[i + 2 * kAhead].id]);
+      if (i + 2 * kAhead < n) {
+        __builtin_prefetch(&m_texts[a[i + 2 * kAhead].id]);
+        if (nameWords) __builtin_prefetch(&m_names[a[i + 2 * kAhead].id]);
+      }
       if (i + kAhead < n) __builtin_prefetch(m_texts[a[i + kAhead].id] + depth);
+      if (nameWords) {
+        const Name& name = m_names[a[i].id];
+        m_packed[at] = name.chunk;
+        m_packed[at + 1] = name.length;
+        at += 2;
+      }
       uint32_t rest = a[i].aux - depth;
       m_packed[at + rest / 8] = 0;
       memcpy(m_packed + at, m_texts[a[i].id] + depth, rest);
@@ -246,8 +329,17 @@ class Ranker {
         a[i].chunk = TextChunk(s, length, 0);
         a[i].aux = length;
       }
+    } else if (depth == 0 && m_bPacked) {
+      // Packed with the texts, whose places the entries still hold.
+      for (uint32_t i = 0; i < n; ++i) {
+        const uint64_t* name = m_packed + a[i].aux - 2;
+        a[i] = {name[0], a[i].id, static_cast<uint32_t>(name[1])};
+      }
     } else if (depth == 0) {
-      for (uint32_t i = 0; i < n; ++i) a[i] = {m_names[a[i].id].chunk, a[i].id, m_nameLengths[a[i].id]};
+      for (uint32_t i = 0; i < n; ++i) {
+        const Name& name = m_names[a[i].id];
+        a[i] = {name.chunk, a[i].id, name.length};
+      }
     } else {
       for (uint32_t i = 0; i < n; ++i) {
         if (i + kAhead < n) __builtin_prefetch(m_names[a[i + kAhead].id].text + depth);
@@ -301,14 +393,13 @@ class Ranker {
       else
         ++i;
     }
+    // A single entry is ranked by its place alone.
     if (lt > 0) m_higher[g.begin + lt] = 1;
-    if (gt < n) {
-      m_higher[g.begin + gt] = 1;
-      m_stack.push_back({g.begin + gt, g.end, g.depth, g.key, LOADED});
-    }
+    if (gt < n) m_higher[g.begin + gt] = 1;
+    if (n - gt > 1) m_stack.push_back({g.begin + gt, g.end, g.depth, g.key, LOADED});
     Group equal{g.begin + lt, g.begin + gt, g.depth, g.key, LOADED};
     if (gt - lt > 1 && Descend(equal, pivot)) m_stack.push_back(equal);
-    if (lt > 0) m_stack.push_back({g.begin, g.begin + lt, g.depth, g.key, LOADED});
+    if (lt > 1) m_stack.push_back({g.begin, g.begin + lt, g.depth, g.key, LOADED});
     return true;
   }
 
@@ -325,7 +416,7 @@ class Ranker {
     for (uint32_t b = 1; b <= buckets; ++b) start[b] += start[b - 1];
     m_next.assign(start, start + buckets);
     uint32_t* next = m_next.data();
-    Item* to = m_buffer;
+    Item* to = m_buffer + g.begin;
     for (uint32_t i = 0; i < n; ++i) to[next[(a[i].chunk >> shift) & mask]++] = a[i];
     std::copy(to, to + n, a);
     for (uint32_t b = 0; b < buckets; ++b) {
@@ -341,11 +432,12 @@ class Ranker {
   uint8_t* m_higher;          // by place: the entry there ranks one higher than the one before
   const char** m_texts;       // the first key's texts by entry
   uint64_t* m_packed;         // the block
-  bool m_bText = false;       // the first key is a text
+  uint64_t* m_otherPacked = nullptr;  // the second thread's
+  bool m_bText;               // the first key is a text
+  bool m_bParallel;           // ranks on two threads
   bool m_bPacked = false;     // the groups being ranked have their first key's texts in the block
   uint32_t m_nPackedDepth = 0;  // from where
   Name* m_names = nullptr;  // the second key's texts by entry, none without one
-  uint32_t* m_nameLengths = nullptr;
   const CSMSoundFile* const* m_files = nullptr;  // to read the names from, when not given
   std::vector<Group> m_stack;
   std::vector<uint32_t> m_start, m_next;
@@ -356,6 +448,7 @@ class Ranker {
 void CSoundSortRanks::Clear() {
   m_firstSlot = {};
   m_files = {};
+  m_fileRuns = {};
   for (auto& r : m_fileRanks) r = {};
   m_missionRanks = {};
   m_scratch.reset();
@@ -378,25 +471,38 @@ void CSoundSortRanks::NumberSlots() {
   m_files.resize(static_cast<size_t>(count));
   uint32_t slot = 0;
   for (int32_t i = 0; i < count; ++i) {
+    const CSMSoundInfo& info = m_soundInfos.m_pData[i];
     m_firstSlot[i] = slot;
-    m_files[i] = m_soundInfos.m_pData[i].GetFile(0);
-    slot += m_soundInfos.m_pData[i].m_nFileCount;
+    m_files[i] = info.GetFile(0);
+    if (info.m_nFileCount > 0) {
+      // Records' files mostly follow one another in memory, in the records' order.
+      uintptr_t begin = reinterpret_cast<uintptr_t>(m_files[i]), end = begin + info.m_nFileCount * sizeof(CSMSoundFile);
+      if (!m_fileRuns.empty() && m_fileRuns.back().end == begin)
+        m_fileRuns.back().end = end;
+      else
+        m_fileRuns.push_back({begin, end, slot});
+    }
+    slot += info.m_nFileCount;
   }
   m_firstSlot[count] = slot;
+  std::sort(m_fileRuns.begin(), m_fileRuns.end(), [](const FileRun& x, const FileRun& y) { return x.begin < y.begin; });
 }
 
 bool CSoundSortRanks::FileSlot(const SoundListItem& item, uint32_t& slot) {
-  // The row's record and file by their places in the table and in the record's files, kept
-  // here so that a row costs no look at its record.
+  // The slot from where the file lies among the runs of files, so that a row costs no look at
+  // its record.
   NumberSlots();
-  uintptr_t info = reinterpret_cast<uintptr_t>(item.pInfo) - reinterpret_cast<uintptr_t>(m_soundInfos.m_pData);
-  if (!item.pInfo || info >= m_files.size() * sizeof(CSMSoundInfo) || info % sizeof(CSMSoundInfo) != 0) return false;
-  size_t i = info / sizeof(CSMSoundInfo);
-  uintptr_t file = reinterpret_cast<uintptr_t>(item.pFile) - reinterpret_cast<uintptr_t>(m_files[i]);
-  if (!item.pFile || file >= (m_firstSlot[i + 1] - m_firstSlot[i]) * sizeof(CSMSoundFile) ||
-      file % sizeof(CSMSoundFile) != 0)
+  uintptr_t file = reinterpret_cast<uintptr_t>(item.pFile);
+  auto run = m_fileRuns.begin();
+  if (m_fileRuns.size() <= 8) {
+    run += std::count_if(m_fileRuns.begin(), m_fileRuns.end(), [file](const FileRun& r) { return file >= r.begin; });
+  } else {
+    run = std::upper_bound(m_fileRuns.begin(), m_fileRuns.end(), file,
+                           [](uintptr_t at, const FileRun& r) { return at < r.begin; });
+  }
+  if (!item.pFile || run == m_fileRuns.begin() || file >= (--run)->end || (file - run->begin) % sizeof(CSMSoundFile) != 0)
     return false;
-  slot = m_firstSlot[i] + static_cast<uint32_t>(file / sizeof(CSMSoundFile));
+  slot = run->slot + static_cast<uint32_t>((file - run->begin) / sizeof(CSMSoundFile));
   return true;
 }
 
@@ -419,48 +525,69 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
   NumberSlots();
   uint32_t slots = m_firstSlot.back();
   if (ranks.size() != slots + size_t{1}) {
+    bool parallel = OnTwoCores(slots);
     // The first key: the file names, the numbers of a number kind or the texts of a subtitle
-    // kind; the file names second for the latter two.
+    // kind; the file names second for the latter two. On two threads the mission sounds' ranks,
+    // which every sort needs, are computed alongside when missing.
     bool second = kind != COL_FILENAME;
-    std::byte* at = Scratch(Ranker::ScratchBytes(slots, second) + slots * sizeof(const CSMSoundFile*) + 16);
-    Ranker ranker(slots, second, at);
-    at += (Ranker::ScratchBytes(slots, second) + 7) / 8 * 8;  // the ranker's share, then aligned
+    bool number = kind == COL_LOCATION || kind == COL_SIZE;
+    uint32_t missions = MissionCount();
+    bool withMissions = parallel && m_missionRanks.size() != missions + size_t{1};
+    size_t rankerBytes = (Ranker::ScratchBytes(slots, second, parallel) + 7) / 8 * 8;
+    size_t filesBytes = (slots * sizeof(const CSMSoundFile*) + 7) / 8 * 8;
+    size_t missionBytes = withMissions ? Ranker::ScratchBytes(missions, false, false) : 0;
+    bool missionsIdle = missionBytes <= Ranker::IdleBytes(slots, parallel);  // the mission sounds ranked there
+    std::byte* at = Scratch(rankerBytes + filesBytes + (missionsIdle ? 0 : missionBytes));
+    Ranker ranker(slots, !number, second, parallel, at);
+    at += rankerBytes;
     const CSMSoundFile** files = Take<const CSMSoundFile*>(at, slots);
+    std::byte* missionScratch = missionsIdle ? ranker.Idle() : at;
     for (size_t i = 0; i < m_files.size(); ++i)
       for (uint32_t slot = m_firstSlot[i], j = 0; slot < m_firstSlot[i + 1]; ++slot, ++j) files[slot] = m_files[i] + j;
     // The texts lie far apart: each is asked for some files ahead, and each file before that.
     // The file names are read for every file where ties of the first key are many (texts), only
     // for the tied ones after a number.
-    bool number = kind == COL_LOCATION || kind == COL_SIZE;
     const int subtitle = kind >= COL_SUBTITLE ? kind - COL_SUBTITLE : -1;
-    constexpr uint32_t kAhead = 16;
-    for (uint32_t slot = 0; slot < slots; ++slot) {
-      const CSMSoundFile& f = *files[slot];
-      if (number) {
-        ranker.NumberFirst(slot, kind == COL_LOCATION ? (f.m_data.IsValid() ? uint64_t{f.m_data.m_nValue} + 1 : 0)
-                                                      : f.GetSize());
-        continue;
+    auto gather = [&](uint32_t begin, uint32_t end) {
+      constexpr uint32_t kAhead = 16;
+      for (uint32_t slot = begin; slot < end; ++slot) {
+        const CSMSoundFile& f = *files[slot];
+        if (number) {
+          ranker.NumberFirst(slot, kind == COL_LOCATION ? (f.m_data.IsValid() ? uint64_t{f.m_data.m_nValue} + 1 : 0)
+                                                        : f.GetSize());
+          continue;
+        }
+        if (slot + 2 * kAhead < end) {
+          const CSMSoundFile& later = *files[slot + 2 * kAhead];
+          __builtin_prefetch(&later.m_name);
+          if (subtitle >= 0) __builtin_prefetch(&later.m_subtitles[subtitle]);
+        }
+        if (slot + kAhead < end) {
+          const CSMSoundFile& ahead = *files[slot + kAhead];
+          Prefetch(ahead.m_name);
+          if (subtitle >= 0) Prefetch(ahead.m_subtitles[subtitle]);
+        }
+        uint32_t length;
+        const char* name = FileNameOf(f, length);
+        if (subtitle < 0) {
+          ranker.TextFirst(slot, name, length);
+        } else {
+          ranker.NameSecond(slot, name, length);
+          const char* s = TextOf(f.m_subtitles[subtitle], &length);
+          ranker.TextFirst(slot, s, length);
+        }
       }
-      if (slot + 2 * kAhead < slots) {
-        const CSMSoundFile& later = *files[slot + 2 * kAhead];
-        __builtin_prefetch(&later.m_name);
-        if (subtitle >= 0) __builtin_prefetch(&later.m_subtitles[subtitle]);
-      }
-      if (slot + kAhead < slots) {
-        const CSMSoundFile& ahead = *files[slot + kAhead];
-        Prefetch(ahead.m_name);
-        if (subtitle >= 0) Prefetch(ahead.m_subtitles[subtitle]);
-      }
-      uint32_t length;
-      const char* name = FileNameOf(f, length);
-      if (subtitle < 0) {
-        ranker.TextFirst(slot, name, length);
-      } else {
-        ranker.NameSecond(slot, name, length);
-        const char* s = TextOf(f.m_subtitles[subtitle], &length);
-        ranker.TextFirst(slot, s, length);
-      }
-    }
+    };
+    // Runs of slots taken in turn; the second thread ranks the mission sounds first.
+    constexpr uint32_t kRun = 4096;
+    std::atomic<uint32_t> nextRun{0};
+    std::atomic<bool> missionsTaken{!withMissions};
+    OnTwoThreads(parallel, [&](bool helper) {
+      if (helper && !missionsTaken.exchange(true)) RankMissions(missionScratch);
+      for (uint32_t begin; (begin = nextRun.fetch_add(kRun, std::memory_order_relaxed)) < slots;)
+        gather(begin, std::min(slots - begin, kRun) + begin);
+      if (!missionsTaken.exchange(true)) RankMissions(missionScratch);
+    });
     if (number) ranker.NamesOf(files);
     // The last element, past every slot, keeps the number of distinct ranks.
     ranks.assign(slots + size_t{1}, 0);
@@ -470,27 +597,35 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
   return ranks.data();
 }
 
+void CSoundSortRanks::RankMissions(std::byte* scratch) {
+  uint32_t count = MissionCount();
+  Ranker ranker(count, true, false, false, scratch);
+  constexpr uint32_t kAhead = 16;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (i + kAhead < count) Prefetch(m_missionSounds.m_pData[i + kAhead].m_name);
+    uint32_t length;
+    const char* s = TextOf(m_missionSounds.m_pData[i].m_name, &length);
+    ranker.TextFirst(i, s, length);
+  }
+  m_missionRanks.assign(count + size_t{1}, 0);
+  m_missionRanks[count] = ranker.Rank(m_missionRanks.data());
+}
+
 const uint32_t* CSoundSortRanks::MissionRanks(uint32_t& distinct) {
   uint32_t count = MissionCount();
-  if (m_missionRanks.size() != count + size_t{1}) {
-    Ranker ranker(count, false, Scratch(Ranker::ScratchBytes(count, false)));
-    constexpr uint32_t kAhead = 16;
-    for (uint32_t i = 0; i < count; ++i) {
-      if (i + kAhead < count) Prefetch(m_missionSounds.m_pData[i + kAhead].m_name);
-      uint32_t length;
-      const char* s = TextOf(m_missionSounds.m_pData[i].m_name, &length);
-      ranker.TextFirst(i, s, length);
-    }
-    m_missionRanks.assign(count + size_t{1}, 0);
-    m_missionRanks[count] = ranker.Rank(m_missionRanks.data());
-  }
+  if (m_missionRanks.size() != count + size_t{1}) RankMissions(Scratch(Ranker::ScratchBytes(count, false, false)));
   distinct = m_missionRanks[count];
   return m_missionRanks.data();
 }
 
+bool CSoundSortRanks::OnTwoCores(uint32_t entries) const {
+  static const bool twoCores = std::thread::hardware_concurrency() > 1;
+  return twoCores && entries >= m_nParallelFrom;
+}
+
 size_t CSoundSortRanks::GetHeldBytes() const {
   size_t bytes = (m_firstSlot.capacity() + m_missionRanks.capacity()) * sizeof(uint32_t) +
-                 m_files.capacity() * sizeof(m_files[0]) + m_nScratch;
+                 m_files.capacity() * sizeof(m_files[0]) + m_fileRuns.capacity() * sizeof(FileRun) + m_nScratch;
   for (const auto& r : m_fileRanks) bytes += r.capacity() * sizeof(uint32_t);
   return bytes;
 }

@@ -30,8 +30,8 @@ class CSoundSortRanks {
   // Ranks of the mission sounds' names by table index, in the same way.
   const uint32_t* MissionRanks(uint32_t& distinct);
 
-  // Where the ranks of a row's file and mission sound are; false when the row's record or file
-  // is not one of the tables'.
+  // Where the ranks of a row's file and mission sound are; false when the row's file or mission
+  // sound is not one of the tables'.
   bool FileSlot(const SoundListItem& item, uint32_t& slot);
   bool MissionSlot(const SoundListItem& item, uint32_t& slot) const;
 
@@ -46,22 +46,36 @@ class CSoundSortRanks {
     return objects;
   }
 
+  // Work over at least this many files or rows is shared by two threads, where the machine has
+  // two cores (tests set 0 to take that path with few).
+  void SetParallelFrom(uint32_t entries) { m_nParallelFrom = entries; }
+  bool OnTwoCores(uint32_t entries) const;
+
   // Bytes the kept ranks and working space occupy.
   size_t GetHeldBytes() const;
 
  private:
   void NumberSlots();
   uint32_t MissionCount() const;
+  // Computes the mission sounds' ranks in `scratch`, Ranker::ScratchBytes of their count.
+  void RankMissions(std::byte* scratch);
 
   const CSMSoundInfoTable& m_soundInfos;
   const CSMMissionSoundTable& m_missionSounds;
   // By sound information index: the slot of its first file (one more at the end), and its files.
   std::vector<uint32_t> m_firstSlot;
   std::vector<const CSMSoundFile*> m_files;
+  // Runs of files that follow one another in memory, by address, with the slot of the first.
+  struct FileRun {
+    uintptr_t begin, end;
+    uint32_t slot;
+  };
+  std::vector<FileRun> m_fileRuns;
   // Ranks by file slot for each kind, and by mission sound; the element past the last holds
   // the number of distinct ranks. Empty until computed.
   std::vector<uint32_t> m_fileRanks[COL_KIND_COUNT];
   std::vector<uint32_t> m_missionRanks;
   std::unique_ptr<std::byte[]> m_scratch;
   size_t m_nScratch = 0;
+  uint32_t m_nParallelFrom = 8192;
 };

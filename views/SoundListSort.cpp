@@ -1,6 +1,7 @@
 #include "views/SoundListSort.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "metafile/SoundInfo.h"
 #include "platform/PathUtil.h"
 #include "views/SoundListRanks.h"
+#include "views/TwoThreads.h"
 
 namespace {
 
@@ -171,39 +173,50 @@ bool SortByRanks(SoundListItem** order, uint32_t count, ColumnKind kind, bool de
   int idShift = kind == COL_ID ? rowBits + fileBits : rowBits;
   int fileShift = kind == COL_ID ? rowBits : rowBits + idBits;
 
-  // The slots first, then their ranks: two passes whose loads do not wait on each other.
   std::byte* at = ranks.Scratch(2 * sizeof(uint64_t) * count);
   uint64_t* keys = CSoundSortRanks::Take<uint64_t>(at, count);
   uint64_t* buffer = CSoundSortRanks::Take<uint64_t>(at, count);
-  constexpr uint32_t kNoFile = UINT32_MAX, kTagged = UINT32_MAX, kFileRow = UINT32_MAX - 1;
-  bool fileRows = false, missionRows = false;
-  for (uint32_t i = 0; i < count; ++i) {
-    const SoundListItem& item = *order[i];
-    uint32_t file = kNoFile, id;
-    if (item.pFile && !ranks.FileSlot(item, file)) return false;
-    if (item.kind == ITEM_TAGGED) {
-      id = kTagged;
-    } else if (item.kind == ITEM_MISSION && ranks.MissionSlot(item, id)) {
-      missionRows = true;
-    } else if (item.kind == ITEM_FILE) {
-      id = kFileRow;
-      fileRows = true;
-    } else {
-      return false;
+  // Runs of rows taken in turn by one or two threads: the slots first, then their ranks, two
+  // passes whose loads do not wait on each other.
+  constexpr uint32_t kNoFile = UINT32_MAX, kTagged = UINT32_MAX, kFileRow = UINT32_MAX - 1, kRun = 16384;
+  enum { FILE_ROWS, MISSION_ROWS, FOREIGN_ROWS };
+  bool seen[2][3] = {};
+  std::atomic<uint32_t> nextRun{0};
+  OnTwoThreads(ranks.OnTwoCores(count), [&](bool helper) {
+    bool found[3] = {};  // here, not in `seen`: the threads would share its cache line row by row
+    for (uint32_t begin; (begin = nextRun.fetch_add(kRun, std::memory_order_relaxed)) < count;) {
+      uint32_t end = std::min(count - begin, kRun) + begin;
+      for (uint32_t i = begin; i < end; ++i) {
+        const SoundListItem& item = *order[i];
+        uint32_t file = kNoFile, id = kTagged;
+        if (item.pFile && !ranks.FileSlot(item, file)) found[FOREIGN_ROWS] = true;
+        if (item.kind == ITEM_TAGGED) {
+        } else if (item.kind == ITEM_MISSION && ranks.MissionSlot(item, id)) {
+          found[MISSION_ROWS] = true;
+        } else if (item.kind == ITEM_FILE) {
+          id = kFileRow;
+          found[FILE_ROWS] = true;
+        } else {
+          found[FOREIGN_ROWS] = true;
+        }
+        keys[i] = uint64_t{file} << 32 | id;
+      }
+      if (found[FOREIGN_ROWS]) break;
+      for (uint32_t i = begin; i < end; ++i) {
+        uint32_t file = static_cast<uint32_t>(keys[i] >> 32), id = static_cast<uint32_t>(keys[i]);
+        uint64_t fileKey = file == kNoFile ? 0 : uint64_t{fileRank[file]} + 1;
+        uint64_t idKey = id == kTagged ? 0 : id == kFileRow ? 1 : uint64_t{missionRank[id]} + 1;
+        if (descending) {
+          fileKey = fileRange - 1 - fileKey;
+          idKey = idRange - 1 - idKey;
+        }
+        keys[i] = fileKey << fileShift | idKey << idShift | i;
+      }
     }
-    keys[i] = uint64_t{file} << 32 | id;
-  }
-  if (fileRows && missionRows) return false;
-  for (uint32_t i = 0; i < count; ++i) {
-    uint32_t file = static_cast<uint32_t>(keys[i] >> 32), id = static_cast<uint32_t>(keys[i]);
-    uint64_t fileKey = file == kNoFile ? 0 : uint64_t{fileRank[file]} + 1;
-    uint64_t idKey = id == kTagged ? 0 : id == kFileRow ? 1 : uint64_t{missionRank[id]} + 1;
-    if (descending) {
-      fileKey = fileRange - 1 - fileKey;
-      idKey = idRange - 1 - idKey;
-    }
-    keys[i] = fileKey << fileShift | idKey << idShift | i;
-  }
+    std::copy(found, found + 3, seen[helper]);
+  });
+  auto any = [&seen](int what) { return seen[0][what] || seen[1][what]; };
+  if (any(FOREIGN_ROWS) || (any(FILE_ROWS) && any(MISSION_ROWS))) return false;
   RadixSort(keys, buffer, count, rowBits, rowBits + fileBits + idBits);
   for (uint32_t i = 0; i < count; ++i) buffer[i] = reinterpret_cast<uintptr_t>(order[i]);
   uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
