@@ -7,8 +7,8 @@
 #     the tables and the sound information records it reads, and the load's minor page faults;
 #     peak resident memory and minor faults of the whole `vantor info`;
 #   - rebuild and sort of the main model for every sort kind and direction, as a later click and
-#     as the first click of the kind (Google Benchmark), and the worst of them against the
-#     natural-order rebuild.
+#     as the first click of the kind (Google Benchmark), each against a natural-order rebuild
+#     measured with it: the worst and the median.
 # Usage: bench/catalogue-bench.sh [N (default 65535)] [REPS (default 21)]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,19 +60,29 @@ echo "memory: the load allocates $(field anon_kib_added) KiB (RssAnon after it $
   "minor faults of the load $(field minor_faults)"
 echo "vantor info: peak RSS ${rss_kb} KiB (mapped file pages included), minor faults ${faults}"
 
-VANTOR_BENCH_N=$n "$build/catalogue_bench" --benchmark_counters_tabular=true | tee "$work/sort.txt"
-# Each sort against the natural-order rebuild of the same run, in wall time and in CPU time (the
-# latter steadier on a shared machine).
-awk '$1 ~ /^RebuildSort/ && $3 == "ms" && $5 == "ms" {
-       split($1, name, "/"); wall[$1] = $2; cpu[$1] = $4; kind[$1] = name[2]; first[$1] = name[1] == "RebuildSortFirst"
-       if (name[1] == "RebuildSort" && name[2] == 0 && name[3] == "asc") { naturalWall = $2; naturalCpu = $4 } }
+VANTOR_BENCH_N=$n "$build/catalogue_bench" | tee "$work/sort.txt"
+# Each sort against the natural-order rebuild paired with it (the median of the pairs' ratios), in
+# wall time: the worst and the median of the later clicks and of the first clicks.
+awk '$1 ~ /^RebuildSort/ {
+       split($1, name, "/")
+       if (name[1] == "RebuildSort" && name[2] == 0 && name[3] == "asc") natural = $2
+       ratio = ""
+       for (i = 1; i <= NF; ++i) if ($i ~ /^ratio=/) ratio = substr($i, 7) + 0
+       if (ratio == "") next
+       which = name[1] == "RebuildSortFirst" ? "first" : "later"
+       ratios[which] = ratios[which] " " ratio; ++count[which]
+       if (ratio > worst[which]) { worst[which] = ratio; at[which] = name[2] "/" name[3] }
+     }
+     function median(list,   v, n, i, j, t) {
+       n = split(list, v, " ")
+       for (i = 1; i <= n; ++i) for (j = i + 1; j <= n; ++j) if (v[j] + 0 < v[i] + 0) { t = v[i]; v[i] = v[j]; v[j] = t }
+       return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+     }
      END {
-       for (b in wall) if (kind[b] > 0) {
-         which = first[b] ? "first" : "later"
-         if (wall[b] / naturalWall > worstWall[which]) worstWall[which] = wall[b] / naturalWall
-         if (cpu[b] / naturalCpu > worstCpu[which]) { worstCpu[which] = cpu[b] / naturalCpu; at[which] = b }
+       printf "sort: natural rebuild %.1f ms; against the natural rebuild paired with each (goal <= 2, at most 3):\n", natural
+       for (w = 0; w < 2; ++w) {
+         which = w ? "first" : "later"
+         printf "  %s clicks (%d): worst %.2fx (%s), median %.2fx\n", which, count[which], worst[which], at[which],
+                median(ratios[which])
        }
-       printf "sort: natural rebuild %.1f ms (CPU %.1f ms); worst later click %.2fx wall, %.2fx CPU (%s);" \
-              " worst first click %.2fx wall, %.2fx CPU (%s) (goal <= 2, at most 3)\n", naturalWall, naturalCpu,
-              worstWall["later"], worstCpu["later"], at["later"], worstWall["first"], worstCpu["first"], at["first"]
      }' "$work/sort.txt"
