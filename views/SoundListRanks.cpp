@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -90,19 +91,14 @@ class Ranker {
     m_higher = CSoundSortRanks::Take<uint8_t>(scratch, count);
     m_texts = CSoundSortRanks::Take<const char*>(scratch, count);
     if (second) m_names = CSoundSortRanks::Take<Name>(scratch, count);
-    // Last, what only Rank uses (Idle).
     m_buffer = CSoundSortRanks::Take<Item>(scratch, count);
     m_packed = CSoundSortRanks::Take<uint64_t>(scratch, kPackedWords);
     if (parallel) m_otherPacked = CSoundSortRanks::Take<uint64_t>(scratch, kPackedWords);
     assert(static_cast<size_t>(scratch - begin) <= ScratchBytes(count, second, parallel));
   }
   static size_t ScratchBytes(uint32_t count, bool second, bool parallel) {
-    return count * (sizeof(Item) + 1 + sizeof(const char*) + (second ? sizeof(Name) : 0)) + IdleBytes(count, parallel) + 64;
-  }
-  // The space only Rank uses, free for other work until it starts, and its size.
-  std::byte* Idle() const { return reinterpret_cast<std::byte*>(m_buffer); }
-  static size_t IdleBytes(uint32_t count, bool parallel) {
-    return count * sizeof(Item) + (parallel ? 2 : 1) * kPackedWords * sizeof(uint64_t);
+    return count * (2 * sizeof(Item) + 1 + sizeof(const char*) + (second ? sizeof(Name) : 0)) +
+           (parallel ? 2 : 1) * kPackedWords * sizeof(uint64_t) + 64;
   }
 
   // The first key of entry i: a number or a text.
@@ -118,16 +114,18 @@ class Ranker {
   }
   void NamesOf(const CSMSoundFile* const* files) { m_files = files; }
 
-  // Gives every entry its rank; returns the number of distinct ranks.
-  uint32_t Rank(uint32_t* ranks) {
+  // Gives every entry its rank; returns the number of distinct ranks. On two threads the second
+  // does `extra` first, when given.
+  uint32_t Rank(uint32_t* ranks, const std::function<void()>& extra = {}) {
     uint32_t n = m_nCount;
     if (n == 0) return 0;
     std::fill(m_higher, m_higher + n, 0);
     m_stack.push_back({0, n, 0, m_bText ? KEY_TEXT : KEY_NUMBER, LOADED});
     if (m_bParallel) {
-      Share();
+      Share(extra);
     } else {
       Drain();
+      if (extra) extra();
     }
     uint32_t rank = 0;
     for (uint32_t i = 0; i < n; ++i) {
@@ -166,11 +164,11 @@ class Ranker {
     }
   }
 
-  // Drain on two threads, each with a stack and a block of its own. Groups of more than a 64th
-  // of the entries are split by whichever thread takes them and their parts shared again; the
-  // others are ranked whole by it. Groups cover disjoint places, so the threads never write the
-  // same entry.
-  void Share() {
+  // Drain on two threads, each with a stack and a block of its own; the second does `extra`
+  // first, while the first splits the whole. Groups of more than a 64th of the entries are split
+  // by whichever thread takes them and their parts shared again; the others are ranked whole by
+  // it. Groups cover disjoint places, so the threads never write the same entry.
+  void Share(const std::function<void()>& extra) {
     const uint32_t large = std::max<uint32_t>(m_nCount / 64, 256);
     std::vector<Group> shared;
     shared.swap(m_stack);
@@ -178,12 +176,14 @@ class Ranker {
     uint32_t working = 0;  // threads with a group taken from `shared`
     Ranker other = *this;
     other.m_packed = m_otherPacked;
+    std::atomic<bool> extraTaken{!extra};
     OnTwoThreads(true, [&](bool helper) {
+      if (helper && !extraTaken.exchange(true)) extra();
       Ranker& r = helper ? other : *this;
       std::unique_lock<std::mutex> lock(mutex);
       for (;;) {
         if (shared.empty()) {
-          if (working == 0) return;
+          if (working == 0) break;
           lock.unlock();
           std::this_thread::yield();
           lock.lock();
@@ -207,6 +207,8 @@ class Ranker {
         }
         --working;
       }
+      lock.unlock();
+      if (!extraTaken.exchange(true)) extra();
     });
   }
 
@@ -535,13 +537,11 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
     bool withMissions = parallel && m_missionRanks.size() != missions + size_t{1};
     size_t rankerBytes = (Ranker::ScratchBytes(slots, second, parallel) + 7) / 8 * 8;
     size_t filesBytes = (slots * sizeof(const CSMSoundFile*) + 7) / 8 * 8;
-    size_t missionBytes = withMissions ? Ranker::ScratchBytes(missions, false, false) : 0;
-    bool missionsIdle = missionBytes <= Ranker::IdleBytes(slots, parallel);  // the mission sounds ranked there
-    std::byte* at = Scratch(rankerBytes + filesBytes + (missionsIdle ? 0 : missionBytes));
+    std::byte* at = Scratch(rankerBytes + filesBytes + (withMissions ? Ranker::ScratchBytes(missions, false, false) : 0));
     Ranker ranker(slots, !number, second, parallel, at);
     at += rankerBytes;
     const CSMSoundFile** files = Take<const CSMSoundFile*>(at, slots);
-    std::byte* missionScratch = missionsIdle ? ranker.Idle() : at;
+    std::byte* missionScratch = at;
     for (size_t i = 0; i < m_files.size(); ++i)
       for (uint32_t slot = m_firstSlot[i], j = 0; slot < m_firstSlot[i + 1]; ++slot, ++j) files[slot] = m_files[i] + j;
     // The texts lie far apart: each is asked for some files ahead, and each file before that.
@@ -578,20 +578,19 @@ const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) 
         }
       }
     };
-    // Runs of slots taken in turn; the second thread ranks the mission sounds first.
+    // Runs of slots taken in turn.
     constexpr uint32_t kRun = 4096;
     std::atomic<uint32_t> nextRun{0};
-    std::atomic<bool> missionsTaken{!withMissions};
-    OnTwoThreads(parallel, [&](bool helper) {
-      if (helper && !missionsTaken.exchange(true)) RankMissions(missionScratch);
+    OnTwoThreads(parallel, [&](bool) {
       for (uint32_t begin; (begin = nextRun.fetch_add(kRun, std::memory_order_relaxed)) < slots;)
         gather(begin, std::min(slots - begin, kRun) + begin);
-      if (!missionsTaken.exchange(true)) RankMissions(missionScratch);
     });
     if (number) ranker.NamesOf(files);
     // The last element, past every slot, keeps the number of distinct ranks.
     ranks.assign(slots + size_t{1}, 0);
-    ranks[slots] = ranker.Rank(ranks.data());
+    std::function<void()> missionRanks;
+    if (withMissions) missionRanks = [this, missionScratch] { RankMissions(missionScratch); };
+    ranks[slots] = ranker.Rank(ranks.data(), missionRanks);
   }
   distinct = ranks[slots];
   return ranks.data();
