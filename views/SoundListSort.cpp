@@ -190,14 +190,13 @@ bool SortByRanks(SoundListItem** order, uint32_t count, ColumnKind kind, bool de
         const SoundListItem& item = *order[i];
         uint32_t file = kNoFile, id = kTagged;
         if (item.pFile && !ranks.FileSlot(item, file)) found[FOREIGN_ROWS] = true;
-        if (item.kind == ITEM_TAGGED) {
-        } else if (item.kind == ITEM_MISSION && ranks.MissionSlot(item, id)) {
+        if (item.kind == ITEM_MISSION && ranks.MissionSlot(item, id)) {
           found[MISSION_ROWS] = true;
         } else if (item.kind == ITEM_FILE) {
           id = kFileRow;
           found[FILE_ROWS] = true;
-        } else {
-          found[FOREIGN_ROWS] = true;
+        } else if (item.kind != ITEM_TAGGED) {
+          found[FOREIGN_ROWS] = true;  // a mission sound not in the table, or no kind of row
         }
         keys[i] = uint64_t{file} << 32 | id;
       }
