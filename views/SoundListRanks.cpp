@@ -89,6 +89,7 @@ class Ranker {
     [[maybe_unused]] const std::byte* begin = scratch;
     m_items = CSoundSortRanks::Take<Item>(scratch, count);
     m_higher = CSoundSortRanks::Take<uint8_t>(scratch, count);
+    m_class = CSoundSortRanks::Take<uint8_t>(scratch, count);
     m_texts = CSoundSortRanks::Take<const char*>(scratch, count);
     if (second) m_names = CSoundSortRanks::Take<Name>(scratch, count);
     m_buffer = CSoundSortRanks::Take<Item>(scratch, count);
@@ -97,7 +98,7 @@ class Ranker {
     assert(static_cast<size_t>(scratch - begin) <= ScratchBytes(count, second, parallel));
   }
   static size_t ScratchBytes(uint32_t count, bool second, bool parallel) {
-    return count * (2 * sizeof(Item) + 1 + sizeof(const char*) + (second ? sizeof(Name) : 0)) +
+    return count * (2 * sizeof(Item) + 2 + sizeof(const char*) + (second ? sizeof(Name) : 0)) +
            (parallel ? 2 : 1) * kPackedWords * sizeof(uint64_t) + 64;
   }
 
@@ -214,6 +215,7 @@ class Ranker {
 
   void Run(Group g) {
     for (;;) {
+      uint64_t differ;
       uint32_t n = g.end - g.begin;
       Item* a = &m_items[g.begin];
       if (g.state == TO_LOAD) {
@@ -233,11 +235,12 @@ class Ranker {
           m_bPacked = false;
           return;
         }
-        Load(a, n, g);
+        differ = Load(a, n, g);
+      } else {
+        differ = Differ(a, n);
       }
       g.state = LOADED;
-      uint64_t first = a[0].chunk, differ = 0;
-      for (uint32_t i = 1; i < n; ++i) differ |= a[i].chunk ^ first;
+      uint64_t first = a[0].chunk;
       if (differ == 0) {
         if (!Descend(g, first)) return;
         continue;
@@ -255,7 +258,7 @@ class Ranker {
         }
         return Runs(g);
       }
-      if (!PartitionFew(g, a, n)) Split(g, a, n, differ);
+      if (!SplitDistinct(g, a, n)) Split(g, a, n, differ);
       return;
     }
   }
@@ -307,14 +310,25 @@ class Ranker {
     return true;
   }
 
+  // The bits in which the group's chunks differ from the first's.
+  static uint64_t Differ(const Item* a, uint32_t n) {
+    uint64_t first = a[0].chunk, differ = 0;
+    for (uint32_t i = 1; i < n; ++i) differ |= a[i].chunk ^ first;
+    return differ;
+  }
+
   // The chunks of the group's key at its depth; at depth 0 of the file names, with their texts
-  // and lengths. No load waits on a byte of a text, so that many are under way at once.
-  void Load(Item* a, uint32_t n, const Group& g) const {
+  // and lengths. No load waits on a byte of a text, so that many are under way at once. Returns
+  // Differ of them.
+  uint64_t Load(Item* a, uint32_t n, const Group& g) const {
     constexpr uint32_t kAhead = 8;
     uint32_t depth = g.depth;
     if (g.key == KEY_TEXT && m_bPacked) {
-      for (uint32_t i = 0; i < n; ++i) a[i].chunk = PackedChunk(m_packed + a[i].aux, depth - m_nPackedDepth);
-      return;
+      const uint32_t at = depth - m_nPackedDepth;
+      const uint64_t first = a[0].chunk = PackedChunk(m_packed + a[0].aux, at);
+      uint64_t differ = 0;
+      for (uint32_t i = 1; i < n; ++i) differ |= (a[i].chunk = PackedChunk(m_packed + a[i].aux, at)) ^ first;
+      return differ;
     }
     if (g.key == KEY_TEXT) {
       for (uint32_t i = 0; i < n; ++i) {
@@ -348,6 +362,7 @@ class Ranker {
         a[i].chunk = TextChunk(m_names[a[i].id].text, a[i].aux, depth);
       }
     }
+    return Differ(a, n);
   }
 
   // A group whose chunks agree goes on with the next eight bytes of its key, or with the next
@@ -365,43 +380,53 @@ class Ranker {
     return true;
   }
 
-  // A group whose chunks take few values, as a sample of them tells, mostly one: a three-way
-  // partition around the most frequent sampled value moves only the other entries. False when
-  // the sample has more than kFew values.
-  bool PartitionFew(const Group& g, Item* a, uint32_t n) {
-    constexpr uint32_t kSample = 32, kFew = 8;
-    uint64_t values[kSample];
-    for (uint32_t i = 0; i < kSample; ++i) values[i] = a[static_cast<uint64_t>(i) * n / kSample].chunk;
-    std::sort(values, values + kSample);
-    uint64_t pivot = values[0];
-    uint32_t distinct = 1, best = 0;
-    for (uint32_t i = 0, run = 0; i < kSample; ++i) {
-      if (i > 0 && values[i] != values[i - 1]) {
-        ++distinct;
-        run = 0;
-      }
-      if (++run > best) {
-        best = run;
-        pivot = values[i];
+  // A group whose chunks take at most kDistinct values: a counting sort by the whole chunk, its
+  // values found in a small hash table and sorted. Each run of equal chunks goes on with the
+  // next eight bytes. False, with nothing moved, when there are more values.
+  bool SplitDistinct(const Group& g, Item* a, uint32_t n) {
+    constexpr uint32_t kDistinct = 256, kSlots = 1024;
+    constexpr uint16_t kEmpty = 0xFFFF;
+    uint16_t slotClass[kSlots];
+    uint64_t values[kDistinct];
+    uint32_t count[kDistinct] = {};
+    std::fill(slotClass, slotClass + kSlots, kEmpty);
+    uint8_t* cls = m_class + g.begin;
+    // Mostly distinct chunks are left to a split by their bytes, which needs no sort of values.
+    const uint32_t limit = std::min(kDistinct, n / 2);
+    uint32_t distinct = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      uint64_t v = a[i].chunk;
+      uint32_t slot = static_cast<uint32_t>((v * 0x9E3779B97F4A7C15u) >> 54);
+      for (;;) {
+        uint16_t c = slotClass[slot];
+        if (c == kEmpty) {
+          if (distinct == limit) return false;
+          values[distinct] = v;
+          slotClass[slot] = c = static_cast<uint16_t>(distinct++);
+        } else if (values[c] != v) {
+          slot = (slot + 1) & (kSlots - 1);
+          continue;
+        }
+        cls[i] = static_cast<uint8_t>(c);
+        ++count[c];
+        break;
       }
     }
-    if (distinct > kFew) return false;
-    uint32_t lt = 0, gt = n;
-    for (uint32_t i = 0; i < gt;) {
-      if (a[i].chunk < pivot)
-        std::swap(a[lt++], a[i++]);
-      else if (a[i].chunk > pivot)
-        std::swap(a[i], a[--gt]);
-      else
-        ++i;
+    uint8_t order[kDistinct];
+    for (uint32_t c = 0; c < distinct; ++c) order[c] = static_cast<uint8_t>(c);
+    std::sort(order, order + distinct, [&](uint8_t x, uint8_t y) { return values[x] < values[y]; });
+    uint32_t next[kDistinct];
+    for (uint32_t k = 0, at = 0; k < distinct; ++k) {
+      uint32_t c = order[k];
+      next[c] = at;
+      Group run{g.begin + at, g.begin + at + count[c], g.depth, g.key, LOADED};
+      if (at > 0) m_higher[run.begin] = 1;
+      if (count[c] > 1 && Descend(run, values[c])) m_stack.push_back(run);
+      at += count[c];
     }
-    // A single entry is ranked by its place alone.
-    if (lt > 0) m_higher[g.begin + lt] = 1;
-    if (gt < n) m_higher[g.begin + gt] = 1;
-    if (n - gt > 1) m_stack.push_back({g.begin + gt, g.end, g.depth, g.key, LOADED});
-    Group equal{g.begin + lt, g.begin + gt, g.depth, g.key, LOADED};
-    if (gt - lt > 1 && Descend(equal, pivot)) m_stack.push_back(equal);
-    if (lt > 1) m_stack.push_back({g.begin, g.begin + lt, g.depth, g.key, LOADED});
+    Item* to = m_buffer + g.begin;
+    for (uint32_t i = 0; i < n; ++i) to[next[cls[i]]++] = a[i];
+    std::copy(to, to + n, a);
     return true;
   }
 
@@ -432,6 +457,7 @@ class Ranker {
   Item* m_items;
   Item* m_buffer;
   uint8_t* m_higher;          // by place: the entry there ranks one higher than the one before
+  uint8_t* m_class;           // by place: the class of the entry's chunk in SplitDistinct
   const char** m_texts;       // the first key's texts by entry
   uint64_t* m_packed;         // the block
   uint64_t* m_otherPacked = nullptr;  // the second thread's
