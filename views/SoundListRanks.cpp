@@ -516,37 +516,6 @@ void CSoundSortRanks::NumberSlots() {
   std::sort(m_fileRuns.begin(), m_fileRuns.end(), [](const FileRun& x, const FileRun& y) { return x.begin < y.begin; });
 }
 
-bool CSoundSortRanks::FileSlot(const SoundListItem& item, uint32_t& slot) {
-  // The slot from where the file lies among the runs of files, so that a row costs no look at
-  // its record.
-  NumberSlots();
-  uintptr_t file = reinterpret_cast<uintptr_t>(item.pFile);
-  auto run = m_fileRuns.begin();
-  if (m_fileRuns.size() <= 8) {
-    run += std::count_if(m_fileRuns.begin(), m_fileRuns.end(), [file](const FileRun& r) { return file >= r.begin; });
-  } else {
-    run = std::upper_bound(m_fileRuns.begin(), m_fileRuns.end(), file,
-                           [](uintptr_t at, const FileRun& r) { return at < r.begin; });
-  }
-  if (!item.pFile || run == m_fileRuns.begin() || file >= (--run)->end || (file - run->begin) % sizeof(CSMSoundFile) != 0)
-    return false;
-  slot = run->slot + static_cast<uint32_t>((file - run->begin) / sizeof(CSMSoundFile));
-  return true;
-}
-
-uint32_t CSoundSortRanks::MissionCount() const {
-  return m_missionSounds.m_pData ? static_cast<uint32_t>(m_missionSounds.GetCount()) : 0;  // none after an early failure
-}
-
-bool CSoundSortRanks::MissionSlot(const SoundListItem& item, uint32_t& slot) const {
-  uintptr_t at = reinterpret_cast<uintptr_t>(item.pRecord) - reinterpret_cast<uintptr_t>(m_missionSounds.m_pData);
-  if (!item.pRecord || at >= uintptr_t{MissionCount()} * sizeof(CSMMissionSound) ||
-      at % sizeof(CSMMissionSound) != 0)
-    return false;
-  slot = static_cast<uint32_t>(at / sizeof(CSMMissionSound));
-  return true;
-}
-
 const uint32_t* CSoundSortRanks::FileRanks(ColumnKind kind, uint32_t& distinct) {
   if (kind < COL_FILENAME || kind >= COL_KIND_COUNT) return nullptr;
   std::vector<uint32_t>& ranks = m_fileRanks[kind];

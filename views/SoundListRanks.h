@@ -3,15 +3,15 @@
 // catalogue's Clear; rows then sort on integers.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "metafile/MissionSounds.h"
+#include "metafile/SoundInfo.h"
 #include "views/SoundListModel.h"
-
-class CSMSoundInfoTable;
-class CSMMissionSoundTable;
 
 class CSoundSortRanks {
  public:
@@ -32,6 +32,7 @@ class CSoundSortRanks {
 
   // Where the ranks of a row's file and mission sound are; false when the row's file or mission
   // sound is not one of the tables'.
+  // Inline: they are asked for every row of a sort.
   bool FileSlot(const SoundListItem& item, uint32_t& slot);
   bool MissionSlot(const SoundListItem& item, uint32_t& slot) const;
 
@@ -79,3 +80,34 @@ class CSoundSortRanks {
   size_t m_nScratch = 0;
   uint32_t m_nParallelFrom = 8192;
 };
+
+inline bool CSoundSortRanks::FileSlot(const SoundListItem& item, uint32_t& slot) {
+  // The slot from where the file lies among the runs of files, so that a row costs no look at
+  // its record.
+  if (m_firstSlot.empty()) NumberSlots();
+  uintptr_t file = reinterpret_cast<uintptr_t>(item.pFile);
+  auto run = m_fileRuns.begin();
+  if (m_fileRuns.size() <= 8) {
+    run += std::count_if(m_fileRuns.begin(), m_fileRuns.end(), [file](const FileRun& r) { return file >= r.begin; });
+  } else {
+    run = std::upper_bound(m_fileRuns.begin(), m_fileRuns.end(), file,
+                           [](uintptr_t at, const FileRun& r) { return at < r.begin; });
+  }
+  if (!item.pFile || run == m_fileRuns.begin() || file >= (--run)->end || (file - run->begin) % sizeof(CSMSoundFile) != 0)
+    return false;
+  slot = run->slot + static_cast<uint32_t>((file - run->begin) / sizeof(CSMSoundFile));
+  return true;
+}
+
+inline uint32_t CSoundSortRanks::MissionCount() const {
+  return m_missionSounds.m_pData ? static_cast<uint32_t>(m_missionSounds.GetCount()) : 0;  // none after an early failure
+}
+
+inline bool CSoundSortRanks::MissionSlot(const SoundListItem& item, uint32_t& slot) const {
+  uintptr_t at = reinterpret_cast<uintptr_t>(item.pRecord) - reinterpret_cast<uintptr_t>(m_missionSounds.m_pData);
+  if (!item.pRecord || at >= uintptr_t{MissionCount()} * sizeof(CSMMissionSound) ||
+      at % sizeof(CSMMissionSound) != 0)
+    return false;
+  slot = static_cast<uint32_t>(at / sizeof(CSMMissionSound));
+  return true;
+}
