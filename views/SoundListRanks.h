@@ -31,8 +31,7 @@ class CSoundSortRanks {
   const uint32_t* MissionRanks(uint32_t& distinct);
 
   // Where the ranks of a row's file and mission sound are; false when the row's file or mission
-  // sound is not one of the tables'.
-  // Inline: they are asked for every row of a sort.
+  // sound is not one of the tables'. Inline below: every row of a sort asks.
   bool FileSlot(const SoundListItem& item, uint32_t& slot);
   bool MissionSlot(const SoundListItem& item, uint32_t& slot) const;
 
