@@ -19,7 +19,9 @@ CBrowserApp* g_pApp = nullptr;
 
 CBrowserApp* AfxGetBrowserApp() { return g_pApp; }
 
-int AfxMessageBox(const char* text, unsigned int type) { return MessageBoxA(nullptr, text, kAppTitle, type); }
+int AfxMessageBox(const char* text, unsigned int type, const char* details) {
+  return MessageBoxDetailsA(nullptr, text, kAppTitle, type, details);
+}
 
 CBrowserApp::CBrowserApp() {
   InitAppResources();

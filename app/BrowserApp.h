@@ -60,4 +60,4 @@ class CBrowserApp {
 CBrowserApp* AfxGetBrowserApp();
 
 // A message box captioned with the application's title; returns the button pressed.
-int AfxMessageBox(const char* text, unsigned int type = 0);
+int AfxMessageBox(const char* text, unsigned int type = 0, const char* details = nullptr);

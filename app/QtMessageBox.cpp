@@ -17,6 +17,7 @@ int WINAPI QtMessageBoxPresenter(HWND, LPCSTR lpText, LPCSTR lpCaption, UINT uTy
   QMessageBox box(icon, QString::fromUtf8(lpCaption ? lpCaption : ""), QString::fromUtf8(lpText ? lpText : ""), buttons,
                   QApplication::activeWindow());
   box.setWindowIcon(QApplication::windowIcon());
+  if (LPCSTR details = GetMessageBoxDetails()) box.setDetailedText(QString::fromUtf8(details));
   switch (box.exec()) {
     case QMessageBox::Cancel: return IDCANCEL;
     case QMessageBox::Yes: return IDYES;

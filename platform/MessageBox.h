@@ -24,3 +24,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 // Replaces the presenter; returns the previous one (null = standard error).
 MESSAGEBOXPRESENTER SetMessageBoxPresenter(MESSAGEBOXPRESENTER pfn);
+
+// MessageBoxA with a longer text that the box offers behind "Show Details..." (null: none).
+// The presenter reads it with GetMessageBoxDetails while it runs.
+int MessageBoxDetailsA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType, LPCSTR lpDetails);
+LPCSTR GetMessageBoxDetails();

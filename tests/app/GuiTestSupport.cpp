@@ -12,7 +12,7 @@ namespace {
 std::vector<MessageBoxRecorder::Box> g_boxes;
 
 int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-  g_boxes.push_back({text ? text : "", caption ? caption : "", type});
+  g_boxes.push_back({text ? text : "", caption ? caption : "", type, GetMessageBoxDetails() ? GetMessageBoxDetails() : ""});
   return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
 }
 }  // namespace

@@ -32,6 +32,7 @@ class MessageBoxRecorder {
     std::string text;
     std::string caption;
     unsigned type;
+    std::string details;
   };
   MessageBoxRecorder();
   ~MessageBoxRecorder();
