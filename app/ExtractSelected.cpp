@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <string>
 
 #include "app/BrowserApp.h"
 #include "app/ProgressDlg.h"
@@ -15,18 +16,21 @@ void ExtractSelected(CSoundListCtrl* list, bool raw) {
   if (rows.empty()) return;
 
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  long done;
+  ExtractReport report;
   {
     CProgressDlg progress(nullptr);
     progress.Create();
     progress.SetWindowText(raw ? "Extract Raw Progress" : "Extract Progress");
     progress.show();
     // SetStage(0, rows, "Extracting..."), then one step per row.
-    done = ExtractRows(*list->GetModel(), rows, raw, &progress);
+    report = ExtractRows(*list->GetModel(), rows, raw, &progress);
     progress.close();
   }
   char text[64];
-  std::snprintf(text, sizeof text, "Extracted %ld of %ld files.", done, static_cast<long>(rows.size()));
-  AfxMessageBox(text, MB_ICONINFORMATION);
+  std::snprintf(text, sizeof text, "Extracted %ld of %ld files.", report.nExtracted, static_cast<long>(rows.size()));
+  std::string details;
+  for (const auto* lines : {&report.failures, &report.notes})
+    for (const std::string& line : *lines) details += line + "\n";
+  AfxMessageBox(text, MB_ICONINFORMATION, details.empty() ? nullptr : details.c_str());
   QApplication::restoreOverrideCursor();
 }

@@ -110,8 +110,11 @@ class ExtractCommand : public Command {
     if (!raw) RegisterAcmDrivers();  // without a PCM converter, export still decodes
     std::unique_ptr<ProgressBar> bar;
     if (isatty(fileno(stderr))) bar = std::make_unique<ProgressBar>(model, rows);
-    const long extracted = ExtractRows(model, rows, raw, bar.get());
+    const ExtractReport report = ExtractRows(model, rows, raw, bar.get());
     if (!raw) RemoveAcmDrivers();
+    for (const std::string& line : report.notes) fprintf(stderr, "%s\n", line.c_str());
+    for (const std::string& line : report.failures) fprintf(stderr, "%s\n", line.c_str());
+    const long extracted = report.nExtracted;
 
     printf("Extracted %ld of %ld files.\n", extracted, static_cast<long>(rows.size()));
     if (extracted != static_cast<long>(rows.size())) return EXIT_SOME_FAILED;

@@ -1,8 +1,10 @@
 #include "export/SoundExport.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <strings.h>
@@ -13,6 +15,7 @@
 #include "catalogue/SoundCatalogue.h"
 #include "metafile/SMFileArchiver.h"
 #include "metafile/SoundInfo.h"
+#include "platform/AtomicFile.h"
 #include "platform/PathUtil.h"
 
 namespace {
@@ -42,44 +45,70 @@ FILE* OpenSoundData(const CSoundListModel* pModel, const SoundListItem* pItem, b
 
 namespace {
 
-// An output file with a stdio buffer of its own (the C library would size one by the
-// file system's block, a few kilobytes).
+// Set when an output file could not be created because the folder refuses it.
+bool g_bFolderRefused = false;
+
+// Failure texts that are not an errno's.
+constexpr char kIoFailed[] = "";  // the write failed: errno says why
+
+std::string ErrnoText(int e) {
+  switch (e) {
+    case ENOSPC: return "disk full";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EROFS: return "read-only file system";
+    default: return strerror(e);
+  }
+}
+
+void SetReason(std::string* pReason, const char* pszText) {
+  if (pReason) *pReason = pszText == kIoFailed ? ErrnoText(errno) : pszText;
+}
+
+// An output file written under a temporary name with a stdio buffer of its own (the C
+// library would size one by the file system's block, a few kilobytes); Commit puts it in
+// place, anything else removes it.
 class COutputFile {
  public:
-  explicit COutputFile(const char* pszName) : m_pFile(fopen(pszName, "wb")) {
+  explicit COutputFile(const char* pszName) : m_name(pszName), m_pFile(CreateTempFileFor(m_name, m_temp)) {
     if (m_pFile && m_buffer) setvbuf(m_pFile, m_buffer.get(), _IOFBF, kOutputBufferSize);
+    if (!m_pFile && (errno == EACCES || errno == EPERM || errno == EROFS)) g_bFolderRefused = true;
   }
   COutputFile(const COutputFile&) = delete;
   COutputFile& operator=(const COutputFile&) = delete;
-  ~COutputFile() { Close(); }
+  ~COutputFile() {
+    if (m_pFile) DiscardTempFile(m_pFile, m_temp);
+  }
 
   FILE* Get() const { return m_pFile; }
-  // False when data still buffered could not be written.
-  bool Close() {
+  // False (errno set) when the file could not be completed and renamed.
+  bool Commit() {
     FILE* f = m_pFile;
     m_pFile = nullptr;
-    return !f || fclose(f) == 0;
+    return f && CommitTempFile(f, m_temp, m_name);
   }
 
  private:
   std::unique_ptr<char[]> m_buffer{new (std::nothrow) char[kOutputBufferSize]};
+  std::string m_name, m_temp;
   FILE* m_pFile;
 };
 
-// Copies `size` bytes in 8192-byte pieces and closes both streams. False when the data
-// ends early or a write fails; the output is left as far as it was written.
-bool CopyAndClose(FILE* in, COutputFile& out, uint32_t size) {
-  bool ok = true;
+// Copies `size` bytes in 8192-byte pieces, closes the input and commits the output. Null
+// on success, else why not.
+const char* CopyAndCommit(FILE* in, COutputFile& out, uint32_t size) {
+  const char* failure = nullptr;
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyPiece]);
-  if (!buffer) ok = false;
-  for (uint32_t left = size; ok && left > 0;) {
+  if (!buffer) failure = "out of memory";
+  for (uint32_t left = size; !failure && left > 0;) {
     const size_t piece = left >= static_cast<uint32_t>(kCopyPiece) ? kCopyPiece : left;
-    ok = fread(buffer.get(), piece, 1, in) == 1 && fwrite(buffer.get(), piece, 1, out.Get()) == 1;
+    if (fread(buffer.get(), piece, 1, in) != 1) failure = "the stored bytes cannot be read";
+    else if (fwrite(buffer.get(), piece, 1, out.Get()) != 1) failure = kIoFailed;
     left -= static_cast<uint32_t>(piece);
   }
-  if (!out.Close()) ok = false;
   fclose(in);
-  return ok;
+  if (!failure && !out.Commit()) failure = kIoFailed;
+  return failure;
 }
 
 void PutLe32(uint8_t* p, uint32_t v) {
@@ -108,12 +137,12 @@ bool WriteLe32At(FILE* out, long position, uint32_t value) {
 }
 
 // Writes the WAVE file: header with zero sizes, the PCM data as the chain delivers it, the
-// pad byte, then the patched sizes. True when every write and seek succeeded and the data
-// chunk of the source was read to its end.
-bool WriteWave(FILE* out, CWaveFileSource& source, CSampleBuffer& target) {
+// pad byte, then the patched sizes. Null when every write and seek succeeded and the data
+// chunk of the source was read to its end, else why not.
+const char* WriteWave(FILE* out, CWaveFileSource& source, CSampleBuffer& target) {
   const long riffPos = ftell(out);
-  if (riffPos == -1) return false;
-  if (!WriteTag(out, "RIFF", 0) || fwrite("WAVE", 4, 1, out) != 1 || !WriteTag(out, "fmt ", 16)) return false;
+  if (riffPos == -1) return kIoFailed;
+  if (!WriteTag(out, "RIFF", 0) || fwrite("WAVE", 4, 1, out) != 1 || !WriteTag(out, "fmt ", 16)) return kIoFailed;
   const WAVEFORMATEX& wfx = target.m_wfx;
   uint8_t format[16];
   PutLe16(format, wfx.wFormatTag);
@@ -122,27 +151,27 @@ bool WriteWave(FILE* out, CWaveFileSource& source, CSampleBuffer& target) {
   PutLe32(format + 8, wfx.nAvgBytesPerSec);
   PutLe16(format + 12, wfx.nBlockAlign);
   PutLe16(format + 14, wfx.wBitsPerSample);
-  if (fwrite(format, 16, 1, out) != 1) return false;
+  if (fwrite(format, 16, 1, out) != 1) return kIoFailed;
   const long dataPos = ftell(out);
-  if (dataPos == -1) return false;
-  if (!WriteTag(out, "data", 0)) return false;
+  if (dataPos == -1) return kIoFailed;
+  if (!WriteTag(out, "data", 0)) return kIoFailed;
 
   // The RIFF size (36 + n + pad) must fit its 32 bits.
   constexpr uint64_t kMaxData = UINT32_MAX - 37;
   uint64_t n = 0;
   for (target.Fill(); target.m_nValid > 0; target.Fill()) {
-    if (n + static_cast<uint64_t>(target.m_nValid) > kMaxData) return false;
-    if (fwrite(target.m_pData, static_cast<size_t>(target.m_nValid), 1, out) != 1) return false;
+    if (n + static_cast<uint64_t>(target.m_nValid) > kMaxData) return "too long for a WAVE file";
+    if (fwrite(target.m_pData, static_cast<size_t>(target.m_nValid), 1, out) != 1) return kIoFailed;
     n += static_cast<uint64_t>(target.m_nValid);
   }
   const uint32_t pad = static_cast<uint32_t>(n & 1);
-  if (pad && fputc(0, out) == EOF) return false;
+  if (pad && fputc(0, out) == EOF) return kIoFailed;
   if (!WriteLe32At(out, dataPos + 4, static_cast<uint32_t>(n)) ||
       !WriteLe32At(out, riffPos + 4, static_cast<uint32_t>(36 + n + pad)) || fseek(out, 0, SEEK_END) != 0)
-    return false;
+    return kIoFailed;
   // Data the stored sound promised but did not hold (less than one block is a torn tail,
   // which no decoder could use).
-  return source.m_nRemaining < source.m_primary.m_wfx.nBlockAlign;
+  return source.m_nRemaining < source.m_primary.m_wfx.nBlockAlign ? nullptr : "the data chunk runs past the stored bytes";
 }
 
 }  // namespace
@@ -158,29 +187,87 @@ bool MakeOutputFileName(std::string_view text, const char* pszExtension, std::st
   return true;
 }
 
-bool ExtractRaw(const CSoundListModel* pModel, const SoundListItem* pItem) {
-  std::string name;
-  FILE* in = OpenSoundData(pModel, pItem, false);
-  if (!in) return false;
-  const CSMSoundFile& file = *pItem->pFile;
-  if (!MakeOutputFileName(file.m_name.GetText(), file.GetExtension(), name)) {
-    fclose(in);
-    return false;
+namespace {
+
+// Opens the item's stored bytes for extraction; null with the reason when they cannot be
+// had whole.
+FILE* OpenForExtract(const CSoundListModel* pModel, const SoundListItem* pItem, bool bNeedWav, std::string* pReason) {
+  const CSMSoundFile* file = pItem ? pItem->pFile : nullptr;
+  const char* why = !file                                                ? "no sound file"
+                    : (bNeedWav ? file->m_nWavSize == 0 : file->GetSize() == 0) ? "no stored bytes"
+                    : !file->m_data.IsValid()                            ? "missing from the set"
+                    : EqualsIgnoringCase(file->m_name.GetText(), "none") ? "named \"none\""
+                                                                         : nullptr;
+  FILE* in = why ? nullptr : OpenSoundData(pModel, pItem, bNeedWav);
+  const char* metafile = file ? CSoundCatalogue::GetMetafileName(file->m_data.GetFile()) : nullptr;
+  if (!why && !in) {
+    if (pReason) *pReason = std::string("cannot read ") + (metafile ? metafile : "its metafile");
+    return nullptr;
   }
-  COutputFile out(name.c_str());
-  if (!out.Get()) {
+  // A cut metafile: the stored bytes run past its end.
+  if (in && (fseek(in, 0, SEEK_END) != 0 || ftell(in) - file->m_data.GetOffset() < int64_t{file->GetSize()} ||
+             fseek(in, file->m_data.GetOffset(), SEEK_SET) != 0)) {
     fclose(in);
-    return false;
+    if (pReason) *pReason = std::string("stored bytes past the end of ") + (metafile ? metafile : "its metafile");
+    return nullptr;
   }
-  return CopyAndClose(in, out, file.GetSize());
+  if (why) SetReason(pReason, why);
+  return in;
 }
 
-bool ExtractWaveStream(FILE* pIn, int64_t nStored, const char* pszPath) {
+bool ExtractRawAs(const CSoundListModel* pModel, const SoundListItem* pItem, const std::string* pName,
+                  std::string* pReason) {
+  FILE* in = OpenForExtract(pModel, pItem, false, pReason);
+  if (!in) return false;
+  const CSMSoundFile& file = *pItem->pFile;
+  std::string name;
+  if (!pName && !MakeOutputFileName(file.m_name.GetText(), file.GetExtension(), name)) {
+    fclose(in);
+    SetReason(pReason, "no usable file name");
+    return false;
+  }
+  COutputFile out(pName ? pName->c_str() : name.c_str());
+  if (!out.Get()) {
+    SetReason(pReason, kIoFailed);
+    fclose(in);
+    return false;
+  }
+  const char* failure = CopyAndCommit(in, out, file.GetSize());
+  if (failure) SetReason(pReason, failure);
+  return !failure;
+}
+
+bool ExtractWaveAs(const CSoundListModel* pModel, const SoundListItem* pItem, const std::string* pName,
+                   std::string* pReason) {
+  if (pItem && pItem->pFile && pItem->pFile->m_nOggSize != 0) return ExtractRawAs(pModel, pItem, pName, pReason);
+  FILE* in = OpenForExtract(pModel, pItem, true, pReason);
+  if (!in) return false;
+  std::string name;
+  bool ok = pName || MakeOutputFileName(pItem->pFile->m_name.GetText(), "wav", name);
+  if (!ok) SetReason(pReason, "no usable file name");
+  else ok = ExtractWaveStream(in, pItem->pFile->m_nWavSize, pName ? pName->c_str() : name.c_str(), pReason);
+  fclose(in);
+  return ok;
+}
+
+}  // namespace
+
+bool ExtractRaw(const CSoundListModel* pModel, const SoundListItem* pItem, std::string* pReason) {
+  return ExtractRawAs(pModel, pItem, nullptr, pReason);
+}
+
+bool ExtractWaveStream(FILE* pIn, int64_t nStored, const char* pszPath, std::string* pReason) {
   // The target outlives the source, which unwires it on destruction.
   CSampleBuffer target;
   CWaveFileSource source(nStored);
-  if (!source.OpenStream(pIn)) return false;
+  if (!source.OpenStream(pIn)) {
+    SetReason(pReason, "not a WAVE file");
+    return false;
+  }
   const WAVEFORMATEX& native = source.m_primary.m_wfx;
+  char unsupported[64];
+  snprintf(unsupported, sizeof unsupported, "unsupported format 0x%04x with %u channels", native.wFormatTag,
+           native.nChannels);
   WAVEFORMATEX wfx{};
   wfx.wFormatTag = WAVE_FORMAT_PCM;
   wfx.nChannels = native.nChannels;
@@ -190,28 +277,26 @@ bool ExtractWaveStream(FILE* pIn, int64_t nStored, const char* pszPath) {
   } else if (native.wFormatTag == WAVE_FORMAT_XBOX_ADPCM) {
     wfx.wBitsPerSample = 16;
   } else {
+    SetReason(pReason, unsupported);
     return false;
   }
   wfx.nBlockAlign = static_cast<WORD>(wfx.nChannels * wfx.wBitsPerSample / 8);
   wfx.nAvgBytesPerSec = wfx.nBlockAlign * wfx.nSamplesPerSec;
   target.SetFormat(&wfx);
   target.Allocate(kWaveBufferSize);
-  if (source.Connect(&target) != 0) return false;
+  if (source.Connect(&target) != 0) {
+    SetReason(pReason, unsupported);
+    return false;
+  }
   COutputFile out(pszPath);
-  if (!out.Get()) return false;
-  const bool ok = WriteWave(out.Get(), source, target);
-  return out.Close() && ok;
+  const char* failure = out.Get() ? WriteWave(out.Get(), source, target) : kIoFailed;
+  if (!failure && !out.Commit()) failure = kIoFailed;
+  if (failure) SetReason(pReason, failure);
+  return !failure;
 }
 
-bool ExtractWave(const CSoundListModel* pModel, const SoundListItem* pItem) {
-  if (pItem && pItem->pFile && pItem->pFile->m_nOggSize != 0) return ExtractRaw(pModel, pItem);
-  FILE* in = OpenSoundData(pModel, pItem, true);
-  if (!in) return false;
-  std::string name;
-  const bool ok = MakeOutputFileName(pItem->pFile->m_name.GetText(), "wav", name) &&
-                  ExtractWaveStream(in, pItem->pFile->m_nWavSize, name.c_str());
-  fclose(in);
-  return ok;
+bool ExtractWave(const CSoundListModel* pModel, const SoundListItem* pItem, std::string* pReason) {
+  return ExtractWaveAs(pModel, pItem, nullptr, pReason);
 }
 
 bool PlayItem(const CSoundListModel* pModel, const SoundListItem* pItem) {
@@ -221,24 +306,55 @@ bool PlayItem(const CSoundListModel* pModel, const SoundListItem* pItem) {
   // prepared.
   if (g_pAudio) g_pAudio->Stop();
   COutputFile out(kPlaybackFileName);
-  if (!out.Get()) {
-    fclose(in);
-    return false;
-  }
-  if (!CopyAndClose(in, out, pItem->pFile->GetSize())) return false;  // a partial copy is not played
+  const bool copied = out.Get() ? !CopyAndCommit(in, out, pItem->pFile->GetSize()) : (fclose(in), false);
+  if (!copied) return false;  // a partial copy is not played
   // True whether or not the play started.
   if (g_pAudio) g_pAudio->Play(kPlaybackFileName, pItem->pFile->m_nOggSize != 0 ? AUDIO_KIND_OGG : AUDIO_KIND_WAVE);
   return true;
 }
 
-long ExtractRows(const CSoundListModel& model, const std::vector<int64_t>& rows, bool bRaw, IProgressSink* pProgress) {
+ExtractReport ExtractRows(const CSoundListModel& model, const std::vector<int64_t>& rows, bool bRaw,
+                          IProgressSink* pProgress) {
   if (pProgress) pProgress->SetStage(0, static_cast<int32_t>(rows.size()), "Extracting...");
-  long extracted = 0;
-  for (int64_t row : rows) {
-    if (const SoundListItem* item = model.ItemAt(row)) {
-      if (bRaw ? ExtractRaw(&model, item) : ExtractWave(&model, item)) ++extracted;
+  ExtractReport report;
+  // The names this run wrote, by the stored sound (place and size) each holds.
+  std::map<std::string, std::pair<uint32_t, uint32_t>> written;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const SoundListItem* item = model.ItemAt(rows[i]);
+    const CSMSoundFile* file = item ? item->pFile : nullptr;
+    std::string base, name, reason = "no such row";
+    const bool named = file && MakeOutputFileName(file->m_name.GetText(), "", base);
+    if (named) base.pop_back();  // the "."
+    const char* ext = file && (bRaw || file->IsOgg()) ? file->GetExtension() : "wav";
+    const std::pair<uint32_t, uint32_t> sound{file ? file->m_data.m_nValue : 0, file ? file->GetSize() : 0};
+    bool done = false;
+    g_bFolderRefused = false;
+    if (named) {
+      // A different sound under a name already written gets the next free number.
+      name = base + "." + ext;
+      for (int n = 2; written.count(name) && written[name] != sound; ++n)
+        name = base + " (" + std::to_string(n) + ")." + ext;
+      done = written.count(name) != 0;  // the same stored sound: its file is there
+      if (!done) {
+        done = bRaw ? ExtractRawAs(&model, item, &name, &reason) : ExtractWaveAs(&model, item, &name, &reason);
+        if (done) written[name] = sound;
+      }
+    } else if (item) {
+      done = bRaw ? ExtractRaw(&model, item, &reason) : ExtractWave(&model, item, &reason);
+    }
+    const std::string label = "row " + std::to_string(rows[i] + 1) + ": " + (named ? name : "(no name)") + ": ";
+    if (done) {
+      ++report.nExtracted;
+      if (name != base + "." + ext) report.notes.push_back(label + "another sound is named " + base + "." + ext);
+    } else {
+      report.failures.push_back(label + reason);
+      if (g_bFolderRefused) {  // every later file would be refused as well
+        report.failures.push_back("stopped: the folder cannot be written (" + reason + ")");
+        if (pProgress) pProgress->Step(static_cast<int32_t>(rows.size() - i));
+        break;
+      }
     }
     if (pProgress) pProgress->Step(1);
   }
-  return extracted;
+  return report;
 }

@@ -116,6 +116,9 @@ TEST_F(ListCommands, ExtractCountsWhatWasWritten) {
   ASSERT_EQ(boxes.boxes().size(), 1u);
   EXPECT_EQ(boxes.boxes()[0].text, "Extracted 2 of 3 files.");
   EXPECT_EQ(boxes.boxes()[0].type, static_cast<unsigned>(MB_ICONINFORMATION));
+  EXPECT_EQ(boxes.boxes()[0].details, "row " + std::to_string(missing[0] + 1) + ": " +
+                                          std::string(model.ItemAt(missing[0])->pFile->m_name.GetText()) +
+                                          ".wav: no stored bytes\n");
   for (int r : rows) {
     const std::string name = std::string(model.ItemAt(r)->pFile->m_name.GetText()) + ".wav";
     EXPECT_EQ(std::filesystem::file_size(name), model.ItemAt(r)->pFile->m_nWavSize) << name;

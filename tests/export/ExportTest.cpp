@@ -1,5 +1,8 @@
 // The export workers' files, byte for byte, their failure paths, and safe output names.
+#include <sys/mount.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "catalogue/SoundCatalogue.h"
 #include "export/SoundExport.h"
@@ -24,10 +27,11 @@ const Bytes kHead8 = Riff(Chunk("fmt ", Fmt(1, 1, 8000, 1, 8)));
 const Bytes kGreedyData(1000, 0x42);
 const Bytes kNext = PcmWave(Pcm(1, 8000, 8), Bytes(3000, 0xEE));
 
+const Bytes kPcm8Wave =
+    Riff(Chunk("fmt ", Fmt(1, 1, 11025, 1, 8)) + Chunk("LIST", {'I', 'N', 'F', 0}) + Chunk("data", kPcm8));
+
 std::vector<SetSound> Sounds() {
-  const Bytes pcm8Wave = Riff(Chunk("fmt ", Fmt(1, 1, 11025, 1, 8)) + Chunk("LIST", {'I', 'N', 'F', 0}) +
-                                   Chunk("data", kPcm8));
-  return {{"pcm8", pcm8Wave},
+  return {{"pcm8", kPcm8Wave},
           {"pcm16", PcmWave(Pcm(2, 22050), kPcm16)},
           {"adpcm", AdpcmWave(1, 22050, kAdpcm)},
           {"voice", kOgg, true},
@@ -48,15 +52,23 @@ std::vector<SetSound> Sounds() {
           {"greedy", kHead8 + Text("data") + Le(40000, 4) + kGreedyData},
           {"next", kNext},
           {"skipper", kHead8 + Text("LIST") + Le(16 + 36, 4) + Bytes(16, 0)},  // onto kNext's "data"
-          {"next", kNext}};
+          {"next", kNext},
+          {"next", kPcm8Wave}};  // another sound of that name
 }
 
 class ExportTest : public AcmTest {
  protected:
   static void SetUpTestSuite() { set = new LoadedSoundSet(Sounds()); }
   static void TearDownTestSuite() { delete set; }
-  static bool Raw(int row) { return ExtractRaw(&set->model(), set->item(row)); }
-  static bool Wave(int row) { return ExtractWave(&set->model(), set->item(row)); }
+  static bool Raw(int row, std::string* why = nullptr) { return ExtractRaw(&set->model(), set->item(row), why); }
+  static bool Wave(int row, std::string* why = nullptr) { return ExtractWave(&set->model(), set->item(row), why); }
+  // The names in the current directory, sorted.
+  static std::vector<std::string> Names(const char* dir = ".") {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
   static inline LoadedSoundSet* set;
   InTempDir out;
 };
@@ -83,33 +95,43 @@ TEST_F(ExportTest, DecodedWaveFilesHaveTheCanonicalHeader) {
   EXPECT_EQ(ReadFileBytes("exact.wav"), kExact);  // a canonical PCM file comes out as it went in
 }
 
-TEST_F(ExportTest, FailuresAnswerFalseAndLeaveNoStreamOpen) {
+TEST_F(ExportTest, FailuresSayWhyLeaveOldFilesAndNoStreamOpen) {
   const auto openFds = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
   const auto before = openFds();
   for (int row : {5, 6, 7})  // named "none", no data, no size: every way fails
     EXPECT_FALSE(Raw(row) || Wave(row) || PlayItem(&set->model(), set->item(row))) << row;
-  EXPECT_FALSE(Wave(8));  // neither PCM nor Xbox ADPCM
-  EXPECT_FALSE(Wave(9));  // no WAVE header
   EXPECT_TRUE(Raw(8) && Raw(9));
-  EXPECT_FALSE(Raw(10));  // the metafile ends inside the stored bytes
+  // Files extracted well before, which failures of the same names must leave as they are.
+  const Bytes good = Text("good");
+  for (const char* name : {"cutraw.wav", "cutwave.wav", "mulaw.wav", "nowave.wav", "Vantor.tmp"})
+    out.Write(name, good);
+  const std::pair<int, const char*> failures[] = {
+      {5, "named \"none\""}, {6, "missing from the set"}, {7, "no stored bytes"},
+      {8, "unsupported format 0x0007 with 1 channels"}, {9, "not a WAVE file"},
+      {10, "stored bytes past the end of SchemaMetafile_DVD1.csc"},
+      {11, "the data chunk runs past the stored bytes"}};
+  for (auto [row, reason] : failures) {
+    std::string why;
+    EXPECT_FALSE(Wave(row, &why));
+    EXPECT_EQ(why, reason) << row;
+  }
+  EXPECT_FALSE(Raw(10));
   EXPECT_FALSE(PlayItem(&set->model(), set->item(10)));
-  EXPECT_FALSE(Wave(11));  // the data chunk ends early: what there was, with sizes to match
-  EXPECT_EQ(ReadFileBytes("cutwave.wav"), PcmWave(Pcm(1, 8000), Bytes(8148, 9)));
+  for (const char* name : {"cutraw.wav", "cutwave.wav", "mulaw.wav", "nowave.wav", "Vantor.tmp"})
+    EXPECT_EQ(ReadFileBytes(name), good) << name;
 
-  // Output that cannot be created (a directory of that name) or written (a full device).
+  // Output that cannot be put in place (a directory of that name).
   std::filesystem::create_directory("pcm16.wav");
-  std::filesystem::create_symlink("/dev/full", "adpcm.wav");
-  std::filesystem::create_symlink("/dev/full", "voice.ogg");
-  for (int row : {1, 2}) EXPECT_FALSE(Wave(row) || Raw(row)) << row;
-  EXPECT_FALSE(Raw(3));
+  EXPECT_FALSE(Wave(1) || Raw(1));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Vantor.tmp", "cutraw.wav", "cutwave.wav", "mulaw.wav", "nowave.wav",
+                                               "pcm16.wav"}));  // no temporary file left
   EXPECT_EQ(openFds(), before);
 }
 
 TEST_F(ExportTest, DecodingStaysInsideTheStoredBytes) {
-  // Extraction writes the stored data alone, and fails as for a cut file.
-  EXPECT_FALSE(Wave(17));
-  EXPECT_EQ(ReadFileBytes("greedy.wav"), PcmWave(Pcm(1, 8000, 8), kGreedyData));
-  EXPECT_FALSE(Wave(19));
+  // Extraction fails as for a cut file.
+  EXPECT_FALSE(Wave(17) || Wave(19));
+  EXPECT_FALSE(std::filesystem::exists("greedy.wav"));
   EXPECT_FALSE(std::filesystem::exists("skipper.wav"));
 
   // Playback: the playback file holds the stored bytes, and the source the audio controller
@@ -117,17 +139,15 @@ TEST_F(ExportTest, DecodingStaysInsideTheStoredBytes) {
   ASSERT_TRUE(PlayItem(&set->model(), set->item(17)));
   EXPECT_EQ(ReadFileBytes("Vantor.tmp"), Sounds()[17].bytes);
   const Bytes played = DecodeFile("Vantor.tmp", Pcm(2, 44100), 16384);
-  EXPECT_EQ(played, DecodeFile("greedy.wav", Pcm(2, 44100), 16384));  // the clean file of the stored data alone
+  out.Write("clean.wav", PcmWave(Pcm(1, 8000, 8), kGreedyData));
+  EXPECT_EQ(played, DecodeFile("clean.wav", Pcm(2, 44100), 16384));  // the stored data alone
   EXPECT_GT(played.size(), 1000u * 44100 / 8000 * 4 - 64);
 }
 
 TEST_F(ExportTest, UntrustedNamesStayInTheOutputDirectory) {
   for (int row : {12, 13, 14, 15}) EXPECT_TRUE(Raw(row) && Wave(row)) << row;
   EXPECT_FALSE(Raw(16));  // ".." is no file name
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(".")) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{".._.._evil.wav", "C_x.wav", "_bell.wav", "a_b.wav"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{".._.._evil.wav", "C_x.wav", "_bell.wav", "a_b.wav"}));
   std::string name;
   EXPECT_TRUE(MakeOutputFileName("x\\..\\y\x7f", "ogg", name));
   EXPECT_EQ(name, "x_.._y_.ogg");
@@ -137,14 +157,45 @@ TEST_F(ExportTest, UntrustedNamesStayInTheOutputDirectory) {
     EXPECT_FALSE(MakeOutputFileName(bad, "wav", name));
 }
 
-TEST_F(ExportTest, ExtractRowsCountsSuccessesAndStepsEveryRow) {
+TEST_F(ExportTest, ExtractRowsNumbersNameSharersAndNamesFailures) {
   RecordingSink sink;
-  // Twice the same name: one file, two successes; a row beyond the list steps and fails.
-  EXPECT_EQ(ExtractRows(set->model(), {4, 5, 4, 99, 3}, false, &sink), 3);
-  EXPECT_EQ(sink.calls, (std::vector<std::string>{"SetStage(0,5,Extracting...)", "Step(1)", "Step(1)", "Step(1)",
-                                                  "Step(1)", "Step(1)"}));
-  EXPECT_TRUE(std::filesystem::exists("exact.wav") && std::filesystem::exists("voice.ogg"));
-  EXPECT_EQ(ExtractRows(set->model(), {0, 1, 2}, true, nullptr), 3);
+  // The same stored sound twice: one file, two successes; a row beyond the list steps and
+  // fails. Another sound of a name already written gets the next number.
+  ExtractReport r = ExtractRows(set->model(), {4, 5, 4, 99, 3, 18, 21, 18, 20, 10, 9}, false, &sink);
+  EXPECT_EQ(r.nExtracted, 7);
+  EXPECT_EQ(sink.calls.size(), 12u);
+  EXPECT_EQ(sink.calls[0], "SetStage(0,11,Extracting...)");
+  EXPECT_EQ(sink.calls[11], "Step(1)");
+  EXPECT_EQ(r.failures, (std::vector<std::string>{"row 6: NoNe.wav: named \"none\"", "row 100: (no name): no such row",
+                                                  "row 11: cutraw.wav: stored bytes past the end of SchemaMetafile_DVD1.csc",
+                                                  "row 10: nowave.wav: not a WAVE file"}));
+  EXPECT_EQ(r.notes, (std::vector<std::string>{"row 22: next (2).wav: another sound is named next.wav",
+                                               "row 21: next (3).wav: another sound is named next.wav"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"exact.wav", "next (2).wav", "next (3).wav", "next.wav", "voice.ogg"}));
+  EXPECT_EQ(ReadFileBytes("next.wav"), kNext);
+  EXPECT_EQ(ReadFileBytes("next (2).wav"), PcmWave(Pcm(1, 11025, 8), kPcm8));
+  EXPECT_EQ(ExtractRows(set->model(), {0, 1, 2}, true, nullptr).nExtracted, 3);
+}
+
+// A small file system of its own, where the test may mount one.
+TEST_F(ExportTest, FullOrReadOnlyFileSystemLeavesNoPartialFile) {
+  TempDir mnt;
+  if (mount("tmpfs", mnt.path().c_str(), "tmpfs", 0, "size=16k") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (" << strerror(errno) << "); needs root";
+  std::filesystem::current_path(mnt.path());
+  // 12 KiB fits; the 8 KiB that follow do not, the 1 KiB after them does.
+  ExtractReport r = ExtractRows(set->model(), {1, 4, 0}, false, nullptr);
+  EXPECT_EQ(r.nExtracted, 2);
+  EXPECT_EQ(r.failures, std::vector<std::string>{"row 5: exact.wav: disk full"});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"pcm16.wav", "pcm8.wav"}));
+  // Read-only: the first refusal ends the run, said once.
+  ASSERT_EQ(mount("tmpfs", mnt.path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  r = ExtractRows(set->model(), {2, 3, 4}, true, nullptr);
+  EXPECT_EQ(r.nExtracted, 0);
+  EXPECT_EQ(r.failures, (std::vector<std::string>{"row 3: adpcm.wav: read-only file system",
+                                                  "stopped: the folder cannot be written (read-only file system)"}));
+  std::filesystem::current_path(out.path());
+  umount2(mnt.path().c_str(), MNT_DETACH);
 }
 
 }  // namespace

@@ -6,14 +6,17 @@ namespace {
 
 struct Result {
   int status;
-  std::string out;
+  std::string out, err;
 };
 
-// What `vantor ARGS`, run in cwd, printed, and its exit status.
+// What `vantor ARGS`, run in cwd, printed on each stream, and its exit status.
 Result Vantor(const std::string& args, const std::string& cwd = ".") {
-  const std::string out = Shell("cd '" + cwd + "' && " + VANTOR_BIN + " " + args + " 2>/dev/null; echo $?");
+  TempDir errDir;
+  const std::string out =
+      Shell("cd '" + cwd + "' && " + VANTOR_BIN + " " + args + " 2>'" + errDir.file("err") + "'; echo $?");
   const size_t last = out.rfind('\n', out.size() - 2) + 1;  // the status line
-  return {std::stoi(out.substr(last)), out.substr(0, last)};
+  const Bytes err = ReadFileBytes(errDir.file("err"));
+  return {std::stoi(out.substr(last)), out.substr(0, last), std::string(err.begin(), err.end())};
 }
 
 const Bytes kPcm = PcmWave(Pcm(2, 22050), AsBytes(Tone(3000, 2, 22050, 440)));
@@ -25,10 +28,11 @@ TEST(ExtractCli, ExtractsTheListedRowsIntoTheOutputDirectory) {
   const std::string set = work.file("set");
   WriteSoundSet({{"pcm", kPcm}, {"adpcm", kAdpcm}, {"voice", kOgg, true}, {"NONE", kPcm}}, set);
 
-  // Every row, decoded, into a directory that does not exist yet; "NONE" fails.
+  // Every row, decoded, into a directory that does not exist yet; "NONE" fails, and says so.
   Result r = Vantor("extract " + set + " --out " + work.file("a/b"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Extracted 3 of 4 files.\n");
+  EXPECT_EQ(r.err, "row 4: NONE.wav: named \"none\"\n");
   EXPECT_EQ(ReadFileBytes(work.file("a/b/pcm.wav")), kPcm);
   EXPECT_EQ(ReadFileBytes(work.file("a/b/adpcm.wav")).size(), 44u + 50 * 128);
   EXPECT_EQ(ReadFileBytes(work.file("a/b/voice.ogg")), kOgg);
@@ -47,6 +51,19 @@ TEST(ExtractCli, ExtractsTheListedRowsIntoTheOutputDirectory) {
             "Extracted 1 of 1 files.\n");
   EXPECT_EQ(Vantor("extract " + set + " --rows 5 --out " + work.file("e")).status, 2);
   EXPECT_EQ(Vantor("extract " + set + " --rows 2,x").status, 2);
+}
+
+TEST(ExtractCli, InterruptedRunLeavesNoTemporaryFile) {
+  TempDir work;
+  const Bytes big = PcmWave(Pcm(2, 22050), Bytes(8 << 20, 3));
+  WriteSoundSet(std::vector<SetSound>(24, {"big", big}), work.file("set"));
+  // SIGINT once a temporary file (".big.wav.XXXXXX") is there; a background job of a shell
+  // would ignore it without --default-signal.
+  const std::string out = Shell("cd '" + work.path() + "' && { env --default-signal=INT " + VANTOR_BIN +
+                                " extract set --out o >/dev/null 2>&1 & for i in $(seq 2000); do ls -A o 2>/dev/null"
+                                " | grep -q '^[.]' && break; sleep 0.005; done; kill -INT $!; wait $!; echo $?; ls -A o; }");
+  EXPECT_EQ(out.substr(0, 4), "130\n");
+  EXPECT_EQ(out.find("\n."), std::string::npos) << out;
 }
 
 }  // namespace
