@@ -4,6 +4,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <tuple>
 
 #include "tests/support/TempDir.h"
 
@@ -83,34 +84,23 @@ TEST_F(CliTest, JsonHoldsTypedValues) {
   ASSERT_EQ(r.status, 0);
   nlohmann::json rows = nlohmann::json::parse(r.out);
   ASSERT_EQ(rows.size(), 18u);
-  EXPECT_EQ(rows[0]["kind"], "tagged");
-  EXPECT_EQ(rows[0]["metafile"], 3);
-  EXPECT_EQ(rows[0]["offset"], 13);
-  EXPECT_EQ(rows[0]["wavSize"], 600);
-  EXPECT_EQ(rows[1]["fileName"], "wind_storm.ogg");
-  EXPECT_EQ(rows[5]["fileName"], "");  // the missing file named "none"
-  EXPECT_EQ(rows[5]["name"], "none");
-  EXPECT_EQ(rows[0]["tags"][0]["tagName"], "+Ambient");
-  EXPECT_EQ(rows[0]["tags"][0]["subTagName"], "Calm");
-  EXPECT_EQ(rows[7]["missing"], true);
-  EXPECT_TRUE(rows[7]["offset"].is_null());
-  EXPECT_EQ(rows[7]["subtitles"][0], "Lost\tline");
-  EXPECT_EQ(rows[8]["kind"], "mission");
-  EXPECT_EQ(rows[8]["flags"], 0x0A);
-  EXPECT_EQ(rows[8]["id"], "m01_guard_halt_male");
+  const std::tuple<int, const char*, nlohmann::json> expected[] = {
+      {0, "/kind", "tagged"}, {0, "/metafile", 3}, {0, "/offset", 13}, {0, "/wavSize", 600},
+      {0, "/tags/0/tagName", "+Ambient"}, {0, "/tags/0/subTagName", "Calm"}, {1, "/fileName", "wind_storm.ogg"},
+      {5, "/fileName", ""}, {5, "/name", "none"},  // the missing file named "none"
+      {7, "/missing", true}, {7, "/offset", nullptr}, {7, "/subtitles/0", "Lost\tline"},
+      {8, "/kind", "mission"}, {8, "/flags", 0x0A}, {8, "/id", "m01_guard_halt_male"}};
+  for (const auto& [row, key, value] : expected)
+    EXPECT_EQ(rows[row].at(nlohmann::json::json_pointer(key)), value) << row << key;
 }
 
 TEST_F(CliTest, TagsInfoAndMeta) {
   EXPECT_EQ(Vantor("tags " + set->path()).out, kTagTree);
   nlohmann::json info = nlohmann::json::parse(Vantor("info --json " + set->path()).out);
-  EXPECT_EQ(info["tags"], 3);
-  EXPECT_EQ(info["taggedSounds"], 5);
-  EXPECT_EQ(info["missionSounds"], 6);
-  EXPECT_EQ(info["soundInfoRecords"], 4);
-  EXPECT_EQ(info["soundFiles"]["missing"], 2);
-  EXPECT_EQ(info["storedBytes"], 1300);
-  EXPECT_EQ(info["complete"], true);
-
+  const std::pair<const char*, nlohmann::json> counts[] = {
+      {"/tags", 3}, {"/taggedSounds", 5}, {"/missionSounds", 6}, {"/soundInfoRecords", 4},
+      {"/soundFiles/missing", 2}, {"/storedBytes", 1300}, {"/complete", true}};
+  for (const auto& [key, value] : counts) EXPECT_EQ(info.at(nlohmann::json::json_pointer(key)), value) << key;
   Result meta = Vantor("meta " + set->path() + " 1 --sort 2");  // row 1 by file name: the "none" file
   ASSERT_EQ(meta.status, 0) << meta.err;
   std::vector<std::string> lines = meta.lines();
