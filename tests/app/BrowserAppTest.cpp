@@ -126,7 +126,6 @@ class RealApp : public CBrowserApp {
     AnswerNextModal([this](QWidget* modal) {
       if (auto* dlg = qobject_cast<CBrowserDlg*>(modal)) {
         rows = dlg->findChild<CSoundListCtrl*>()->model()->rowCount();
-        SaveScreenshot(dlg, "startup-main-window");
       }
       modal->close();
     });
@@ -199,7 +198,6 @@ TEST(ProgressDlg, ReportsReachTheBar) {
   dlg.Step(1);
   dlg.Step(5);
   EXPECT_EQ(dlg.values, (std::vector<int>{1, 11, 12, 17}));
-  SaveScreenshot(&dlg, "progress");
 
   // A whole load: the four stages in order, the last one filled.
   TempDir set;

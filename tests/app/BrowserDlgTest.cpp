@@ -83,9 +83,7 @@ TEST(BrowserDlg, TabsHideThenShowAndPagesFollowResizes) {
     EXPECT_EQ(list->geometry(), dlg.m_soundsPage->rect());
   }
   dlg.resize(900, 600);
-  SaveScreenshot(&dlg, "main-window-sounds");
   dlg.m_tab->SetCurSel(1);
-  SaveScreenshot(&dlg, "main-window-tags");
 }
 
 TEST(BrowserDlg, EveryCellIsTheSharedCellText) {
@@ -115,6 +113,8 @@ TEST(BrowserDlg, EveryCellIsTheSharedCellText) {
   EXPECT_TRUE(nonAscii);  // the subtitles' accented letters came through as Unicode
 }
 
+// The cycle itself (natural order, "#") is the views' SortTest.HeaderClickCycle: here the clicks
+// reach it and the arrows follow.
 TEST(BrowserDlg, HeaderClicksCycleWithArrowsBeforeTheHeading) {
   LoadedApp app;
   CBrowserDlg dlg;
@@ -132,27 +132,19 @@ TEST(BrowserDlg, HeaderClicksCycleWithArrowsBeforeTheHeading) {
   EXPECT_EQ(Arrows(list), (std::vector<int>{-1, -1, -1, -1, 1, -1}));
   std::vector<long> now = sizes();
   EXPECT_TRUE(std::is_sorted(now.begin(), now.end()));
-  EXPECT_EQ(Cell(list, 0, 0), "1      ");
-  ClickHeader(list, 4);  // descending, down arrow, "#" counting down
+  ClickHeader(list, 4);  // descending, down arrow
   EXPECT_EQ(Arrows(list), (std::vector<int>{-1, -1, -1, -1, 0, -1}));
   now = sizes();
   EXPECT_TRUE(std::is_sorted(now.rbegin(), now.rend()));
-  EXPECT_EQ(Cell(list, 0, 0).substr(0, std::to_string(rows).size()), std::to_string(rows));
   ClickHeader(list, 2);  // another column: ascending by file name, the old arrow gone
   EXPECT_EQ(Arrows(list), (std::vector<int>{-1, -1, 1, -1, -1, -1}));
   ClickHeader(list, 2);
   ClickHeader(list, 2);  // back to natural order, no arrow
   EXPECT_EQ(Arrows(list), std::vector<int>(6, -1));
   EXPECT_EQ(sizes(), natural);
-
-  ClickHeader(list, 0);  // "#" reverses the natural order
+  ClickHeader(list, 0);  // "#" reverses the natural order, no arrow
   EXPECT_EQ(Arrows(list), std::vector<int>(6, -1));
   EXPECT_EQ(std::stol(Cell(list, 0, 0)), rows);
-  EXPECT_EQ(std::stol(Cell(list, 0, 4)), natural.back());
-  ClickHeader(list, 4);
-  ClickHeader(list, 0);  // "#" while another column is the key: forward natural order
-  EXPECT_EQ(sizes(), natural);
-  EXPECT_EQ(Cell(list, 0, 0), "1      ");
   EXPECT_FALSE(list->horizontalHeader()->isSortIndicatorShown());
 }
 
@@ -197,7 +189,6 @@ TEST(BrowserDlg, AboutBoxFromTheMenuAndF1) {
     title = box->windowTitle().toStdString();
     for (QLabel* label : box->findChildren<QLabel*>())
       if (!label->text().isEmpty()) texts.push_back(label->text().toStdString());
-    SaveScreenshot(box, "about");
     box->close();
   });
   about->trigger();

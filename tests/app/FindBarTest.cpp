@@ -110,7 +110,6 @@ TEST_F(FindBar, KeysStepThroughMatchesAndWrapWithANote) {
   QTest::keyClick(&list(), Qt::Key_F3);
   EXPECT_EQ(Current(), guard[1]);
   EXPECT_EQ(QApplication::focusWidget(), &list());
-  SaveScreenshot(&m_page, "find-bar");
 
   // Escape closes the bar and gives the list its focus and its height back.
   QTest::keyClick(&list(), Qt::Key_F, Qt::ControlModifier);
@@ -206,7 +205,6 @@ TEST(FindBarMetaSound, WorksInTheMetaSoundListsAndEscapeLeavesTheDialogOpen) {
   ASSERT_FALSE(french.empty());
   Type(bar->m_edit, QString::fromLatin1(french.c_str()).toUpper());
   EXPECT_EQ(files->currentIndex().row(), 1);
-  SaveScreenshot(dlg, "find-bar-meta-sound");
   QTest::keyClick(bar->m_edit, Qt::Key_Escape);
   EXPECT_FALSE(bar->isVisible());
   EXPECT_TRUE(dlg->isVisible());

@@ -148,10 +148,6 @@ TEST_F(SoundFileDlgTest, FormatTableSaysWhatFfprobeSoxAndTheHeaderBytesSay) {
     dlg.SetSound(&Model(), item);
     dlg.show();
     dlg.resize(760, 330);
-    dlg.m_tab->SetCurSel(1);
-    SaveScreenshot(&dlg, "sound-file-waveform-" + name);
-    dlg.m_tab->SetCurSel(0);
-    SaveScreenshot(&dlg, "sound-file-format-" + name);
 
     EXPECT_EQ(Field(dlg, "Cannot read"), "(none)");
     EXPECT_EQ(Field(dlg, "File"), name + "." + item->pFile->GetExtension());
@@ -232,7 +228,6 @@ TEST_F(SoundFileDlgTest, WaveformFollowsTheDecodedSamplesInEveryColumnAndLane) {
     ASSERT_EQ(peaks.nChannels, channels);
     ASSERT_EQ(peaks.nFrames, pcm.size() / channels);
     const QImage image = dlg.m_waveform->grab().toImage();
-    SaveScreenshot(dlg.m_waveform, "waveform-" + name);
 
     // Each column spans the samples of its stretch of time: at least their extremes, at most
     // those of one bucket more on either side.
@@ -323,11 +318,6 @@ TEST(SoundFileDlgOdd, OddRecordsOpenAndSayWhatCannotBeRead) {
       EXPECT_EQ(peaks.nFrames, 0u);
       EXPECT_EQ(peaks.problem, Field(dlg, "Cannot read"));
       EXPECT_EQ(dlg.m_play->isEnabled(), name == "garbage");  // bytes to play, whatever they are
-      if (name == "garbage") {
-        SaveScreenshot(&dlg, "sound-file-odd-waveform");
-        dlg.m_tab->SetCurSel(0);
-        SaveScreenshot(&dlg, "sound-file-odd-format");
-      }
       continue;
     }
     // Readable, with a note: only what is stored is decoded.
@@ -394,7 +384,6 @@ TEST(SoundFileDlgOpen, OpensFromTheMetaSoundDialogAndPlaysAndStopsAsTheMenuDoes)
   EXPECT_TRUE(dlg->m_waveformPage->isVisible());
   EXPECT_FALSE(dlg->m_formatPage->isVisible());
   EXPECT_EQ(Field(*dlg, "File"), fileName(1));
-  SaveScreenshot(dlg, "sound-file-from-meta-sound");
 
   // Play copies the stored bytes to the playback file and plays it; Stop stops.
   const SoundListItem* item = fileModel.ItemAt(1);

@@ -147,7 +147,6 @@ TEST_F(UnknownDataPage, PaintsFrameFieldsAndSelectionBoxes) {
   page.m_nSelectedByte = 13;
   {
     const QImage img = Paint(page);
-    SaveScreenshot(&page, "unknown-data-page-13");
     const Probe probe{img};
     const int top = 22, b = top + h + 1, left = 46 * cw + 13, e = left + 8 * cw - 1;
     EXPECT_TRUE(probe.Edge(kBlue, left, top, e, top) && probe.Edge(kBlue, left, b, e - 1, b));

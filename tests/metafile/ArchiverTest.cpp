@@ -48,7 +48,9 @@ TEST(ArchiverTest, StoringRefusesRecordsCloseFlushesDetachDoesNot) {
   CArchiver ar;
   ar.Open(out, 2);
   uint8_t buf[2] = {0xAA, 0xBB};
+  EXPECT_EQ(ar.Tell(), 0);  // known from here on: the write moves it
   ar.Write(buf, 2);
+  EXPECT_EQ(ar.Tell(), 2);
   EXPECT_EQ(CodeOf([&] { ar.Read(buf, 1); }), 4);
   CSMOffset off;
   CSMString text;

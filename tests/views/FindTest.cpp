@@ -135,29 +135,6 @@ TEST_F(FindTest, HiddenColumnsCountAndNoMatchFindsNothing) {
   }
 }
 
-TEST_F(FindTest, AccentsAndCaseOnGeneratedSubtitles) {
-  Load(true);
-  // The rows found without case and accents are those whose subtitles hold the exact phrase.
-  const struct {
-    const char* query;
-    const char* phrase;
-  } cases[] = {{"GRUSS GOTT", "Gr\xFC\xDF Gott"},
-               {"\xC2\xBF" "donde esta el senor", "\xBF" "D\xF3nde est\xE1 el se\xF1or"},
-               {"noel approche, ecoutez", "No\xEBl approche, \xE9" "coutez"},
-               {"pr\xC3\x8A" "T A PARTIR", "Pr\xEAt \xE0 partir"}};
-  for (const auto& c : cases) {
-    std::vector<uint32_t> expected;
-    for (uint32_t r = 0; r < model().nCount; ++r)
-      for (int k = COL_SUBTITLE; k <= COL_SUBTITLE_SPANISH; ++k)
-        if (Cell(model(), r, static_cast<ColumnKind>(k)).find(c.phrase) != std::string::npos) {
-          expected.push_back(r);
-          break;
-        }
-    ASSERT_FALSE(expected.empty()) << c.query;
-    EXPECT_EQ(MatcherRows(model(), CFindQuery(c.query)), expected) << c.query;
-  }
-}
-
 TEST_F(FindTest, IndexFindsWhatTheMatcherFindsInAnyOrderAndFilter) {
   Load(true);
   const char* queries[] = {"guard", "CAF\xC3\x89 AU", "hd: 0x", "d3:", "1", "12 ", "7      ", ".OGG", "+", "_",
