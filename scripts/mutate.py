@@ -3,12 +3,16 @@
 
   mutate.py list SRC > mutants.tsv     sample (seed 24) in proportion to each folder's size
   mutate.py run SRC BUILD mutants.tsv  apply each mutant, rebuild incrementally, run its folder's tests
+  mutate.py compare BEFORE.tsv AFTER.tsv   mutants the first run's tests killed and the second's did not
+
+A run also writes BUILD/mutants-killed.tsv: each mutant with every test (executable:Suite.Name) that
+failed on it, so that the tests alone in killing some mutant can be told from the rest.
 """
-import os, random, re, subprocess, sys, time
+import json, os, random, re, subprocess, sys, time
 
 FOLDERS = ["metafile", "catalogue", "views", "codec", "audio", "export", "platform", "cli"]
 TOTAL = int(os.environ.get("MUTANTS", "240"))
-TIMEOUT = int(os.environ.get("MUTANT_TIMEOUT", "300"))
+TIMEOUT = int(os.environ.get("MUTANT_TIMEOUT", "120"))
 # Test executables that judge a mutant of each folder (under BUILD/tests/<dir>/).
 TESTS = {
     "metafile": ["metafile/metafile_tests", "catalogue/catalogue_tests", "fuzz/fuzz_regression_tests"],
@@ -66,10 +70,16 @@ def listing(src):
         for path, no, name, k, text in sorted(rng.sample(per[f], min(n, len(per[f])))):
             print(f"{f}\t{path}\t{no}\t{name}\t{k}\t{text}")
 
-def apply(src, path, no, name, k):
+def apply(src, path, no, name, k, text=None):
     full = os.path.join(src, path)
     lines = open(full, encoding="utf-8", errors="surrogateescape").read().split("\n")
     pat, rep = next((p, r) for n, p, r in OPS if n == name)
+    if text is not None and lines[no - 1] != text:
+        # The code moved since the list was made: find the line by its text, nearest first.
+        near = sorted((abs(i + 1 - no), i + 1) for i, l in enumerate(lines) if l == text)
+        if not near:
+            return full, None
+        no = near[0][1]
     m = list(re.finditer(pat, lines[no - 1]))[k]
     old = lines[no - 1]
     lines[no - 1] = old[:m.start()] + rep + old[m.end():]
@@ -86,11 +96,25 @@ def run(src, build, listfile):
     def targets(folder):
         return [os.path.basename(t) for t in TESTS[folder]] + TOOLS
     def judge(folder):
+        # Every test executable of the folder runs whole; the failed tests come from its JSON report.
+        failed = []
         for t in TESTS[folder]:
             exe = os.path.join(build, "tests", t)
-            if sh([exe, "--gtest_brief=1"], cwd=os.path.dirname(exe), timeout=TIMEOUT) != 0:
-                return t
-        return None
+            report = os.path.join(build, "mutant-report.json")
+            if os.path.exists(report):
+                os.remove(report)
+            if sh([exe, "--gtest_brief=1", "--gtest_output=json:" + report], cwd=os.path.dirname(exe),
+                  timeout=TIMEOUT) == 0:
+                continue
+            names = []
+            try:
+                for suite in json.load(open(report))["testsuites"]:
+                    names += [f"{t}:{suite['name']}.{c['name']}" for c in suite["testsuite"]
+                              if c.get("failures")]
+            except (OSError, ValueError, KeyError):
+                pass
+            failed += names or [f"{t}:(crashed or timed out)"]
+        return failed
     # A test that fails or is missing before any mutant would count every mutant as killed: drop it.
     passes = {}
     for folder, tests in TESTS.items():
@@ -106,25 +130,34 @@ def run(src, build, listfile):
     stats = {f: dict(made=0, compiled=0, killed=0, survived=0) for f in FOLDERS}
     survivors = []
     t0 = time.time()
+    matrix = open(os.path.join(build, "mutants-killed.tsv"), "w")
     for i, (folder, path, no, name, k, text) in enumerate(mutants, 1):
-        full, mutated = apply(src, path, int(no), name, int(k))
-        original = open(full, encoding="utf-8", errors="surrogateescape").read()
+        full, mutated = apply(src, path, int(no), name, int(k), text)
         st = stats[folder]
         st["made"] += 1
+        if mutated is None:
+            print(f"[{i}/{len(mutants)}] {path}:{no} {name}#{k} gone: the line is no longer there", flush=True)
+            matrix.write(f"{path}:{no}:{name}:{k}\tgone\n")
+            continue
+        original = open(full, encoding="utf-8", errors="surrogateescape").read()
         try:
             open(full, "w", encoding="utf-8", errors="surrogateescape").write(mutated)
             if sh(["ninja", "-C", build, "-j1"] + targets(folder)) != 0:
                 verdict = "nocompile"
             else:
                 st["compiled"] += 1
-                killer = judge(folder)
-                verdict = f"killed {killer}" if killer else "survived"
-                st["killed" if killer else "survived"] += 1
+                killers = judge(folder)
+                killer = killers[0].split(":")[0] if killers else None
+                verdict = f"killed {killer} ({len(killers)} tests)" if killers else "survived"
+                st["killed" if killers else "survived"] += 1
                 if not killer:
                     survivors.append(f"{path}:{no} {name}#{k}: {text.strip()}")
         finally:
             open(full, "w", encoding="utf-8", errors="surrogateescape").write(original)
             os.utime(full, None)
+        matrix.write(f"{path}:{no}:{name}:{k}\t{verdict.split()[0]}\t" +
+                     (" ".join(killers) if verdict.startswith("killed") else "") + "\n")
+        matrix.flush()
         print(f"[{i}/{len(mutants)} {time.time() - t0:.0f}s] {path}:{no} {name}#{k} {verdict}", flush=True)
     sh(["ninja", "-C", build, "-j1"])
     print(f"\n{'folder':10} made compiled killed survived")
@@ -139,8 +172,27 @@ def run(src, build, listfile):
     for s in survivors:
         print("  " + s)
 
+def compare(before, after):
+    def load(p):
+        return {f[0]: f[1:] for f in (l.rstrip("\n").split("\t") for l in open(p)) if f}
+    b, a = load(before), load(after)
+    lost = [m for m, v in b.items() if v[0] == "killed" and a.get(m, ["?"])[0] != "killed"]
+    alone = {}
+    for m, v in b.items():
+        if v[0] == "killed" and len(v) > 1 and len(v[1].split()) == 1:
+            alone.setdefault(v[1], []).append(m)
+    print(f"killed before {sum(v[0] == 'killed' for v in b.values())}, "
+          f"after {sum(v[0] == 'killed' for v in a.values())}; killed before and not after: {len(lost)}")
+    for m in lost:
+        print(f"  {m}  before by: {b[m][1] if len(b[m]) > 1 else ''}")
+    print("tests alone in killing a mutant before:")
+    for t, ms in sorted(alone.items()):
+        print(f"  {t}: {' '.join(ms)}")
+
 if __name__ == "__main__":
     if sys.argv[1] == "list":
         listing(sys.argv[2])
+    elif sys.argv[1] == "compare":
+        compare(sys.argv[2], sys.argv[3])
     else:
         run(sys.argv[2], sys.argv[3], sys.argv[4])

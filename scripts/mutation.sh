@@ -9,7 +9,7 @@ top=$PWD
 commit=$(git rev-parse "${1:-HEAD}")
 dir=${2:-/work/mut-${commit:0:7}}
 list=${MUTANT_LIST:-$top/scripts/mutants.tsv}
-[ -f /work/ccache-env.sh ] && . /work/ccache-env.sh
+command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
 if [ ! -d "$dir/.git" ]; then
   git clone -q "$top" "$dir"
 fi
