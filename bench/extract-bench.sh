@@ -8,7 +8,9 @@
 #     against `cp -r` of the same files (the same number of files and bytes), and `vantor
 #     extract` (decoding to PCM WAVE files) against FFmpeg (-threads 1) decoding the same
 #     stored blocks, gathered into one WAVE file per format, to WAVE files.
-# Usage: bench/extract-bench.sh [N (default 1000)] [MIB (default 256)] [REPS (default 5)]
+#   With BEFORE=<build dir of an earlier commit>, that build's `vantor` is timed on the same
+#   extractions, taken in turn with this one, and the after/before ratios are printed.
+# Usage: [BEFORE=DIR] bench/extract-bench.sh [N (default 1000)] [MIB (default 256)] [REPS (default 5)]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 n=${1:-1000}
@@ -65,7 +67,8 @@ while [ "$(stat -c %s "$work/mk.bytes")" -lt "$mk_bytes" ]; do cat "$work"/mkref
 truncate -s "$mk_bytes" "$work/mk.bytes"
 echo "  bytes written by the raw extraction: $mk_bytes"
 
-for name in mkraw mkcp raw cp dec ff; do : > "$work/$name.us"; done
+before=${BEFORE:-}
+for name in mkraw mkcp raw cp dec ff bmkraw braw bdec; do : > "$work/$name.us"; done
 for ((i = 0; i < reps; ++i)); do
   rm -rf "$work/mkraw" "$work/mk.copy"
   elapsed_us "$build/vantor" extract "$work/mk" --raw --out "$work/mkraw" >> "$work/mkraw.us"
@@ -75,6 +78,12 @@ for ((i = 0; i < reps; ++i)); do
   elapsed_us cp -r "$work/ref" "$work/cp" >> "$work/cp.us"
   elapsed_us "$build/vantor" extract "$set_dir" --out "$work/dec" >> "$work/dec.us"
   elapsed_us ffmpeg_all >> "$work/ff.us"
+  if [ -n "$before" ]; then
+    rm -rf "$work/b"; mkdir -p "$work/b"; sync
+    elapsed_us "$before/vantor" extract "$work/mk" --raw --out "$work/b/mkraw" >> "$work/bmkraw.us"
+    elapsed_us "$before/vantor" extract "$set_dir" --raw --out "$work/b/raw" >> "$work/braw.us"
+    elapsed_us "$before/vantor" extract "$set_dir" --out "$work/b/dec" >> "$work/bdec.us"
+  fi
 done
 cmp -s <(cd "$work/raw" && cat $(ls)) <(cd "$work/ref" && cat $(ls)) || { echo "raw extraction differs"; exit 1; }
 
@@ -88,5 +97,10 @@ echo "time ($reps runs each, median):"
 report "  audio set: vantor extract --raw" mkraw "cp of as many bytes" mkcp "goal <= 1.5"
 report "  ADPCM set: vantor extract --raw" raw "cp -r" cp "goal <= 1.5"
 report "  ADPCM set: vantor extract" dec "ffmpeg -threads 1" ff "goal <= 1.0"
+if [ -n "$before" ]; then
+  report "  audio set: vantor extract --raw" mkraw "before" bmkraw "this build against $before"
+  report "  ADPCM set: vantor extract --raw" raw "before" braw "this build against $before"
+  report "  ADPCM set: vantor extract" dec "before" bdec "this build against $before"
+fi
 echo "  decoded: $(du -cb "$work/dec" | tail -1 | cut -f1) bytes by vantor, $(du -cb "$work/ff" | tail -1 | cut -f1)" \
   "bytes by FFmpeg (65 samples per block)"

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <strings.h>
+#include <sys/stat.h>
 
 #include "audio/AudioController.h"
 #include "audio/AudioGlobals.h"
@@ -204,9 +205,11 @@ FILE* OpenForExtract(const CSoundListModel* pModel, const SoundListItem* pItem, 
     if (pReason) *pReason = std::string("cannot read ") + (metafile ? metafile : "its metafile");
     return nullptr;
   }
-  // A cut metafile: the stored bytes run past its end.
-  if (in && (fseek(in, 0, SEEK_END) != 0 || ftell(in) - file->m_data.GetOffset() < int64_t{file->GetSize()} ||
-             fseek(in, file->m_data.GetOffset(), SEEK_SET) != 0)) {
+  // A cut metafile: the stored bytes run past its end. Its size comes from fstat, not a seek
+  // to the end: a seek back would leave the stream's reads off the file's block boundaries.
+  struct stat st {};
+  if (in && (fstat(fileno(in), &st) != 0 ||
+             int64_t{st.st_size} - int64_t{file->m_data.GetOffset()} < int64_t{file->GetSize()})) {
     fclose(in);
     if (pReason) *pReason = std::string("stored bytes past the end of ") + (metafile ? metafile : "its metafile");
     return nullptr;
