@@ -16,7 +16,8 @@ TIMEOUT = int(os.environ.get("MUTANT_TIMEOUT", "120"))
 # Test executables that judge a mutant of each folder (under BUILD/tests/<dir>/).
 TESTS = {
     "metafile": ["metafile/metafile_tests", "catalogue/catalogue_tests", "fuzz/fuzz_regression_tests"],
-    "catalogue": ["catalogue/catalogue_tests", "metafile/metafile_tests", "views/views_tests"],
+    "catalogue": ["catalogue/catalogue_tests", "metafile/metafile_tests", "views/views_tests",
+                  "locate/locate_tests"],
     "views": ["views/views_tests", "app/app_tests"],
     "codec": ["codec/codec_unit_tests", "codec/codec_ffmpeg_tests", "acm/acm_unit_tests",
               "fuzz/fuzz_regression_tests"],
@@ -25,7 +26,7 @@ TESTS = {
     "export": ["export/export_unit_tests", "export/export_peer_tests", "export/export_cli_tests",
                "export/sound_file_tests"],
     "platform": ["platform/platform_thread_test", "platform/platform_waveout_test", "acm/acm_unit_tests",
-                 "locate/locate_tests", "playback/playback_thread_tests"],
+                 "locate/locate_tests", "playback/playback_thread_tests", "metafile/metafile_tests"],
     "cli": ["cli/cli_tests", "playback/playback_cli_tests", "export/export_cli_tests",
             "packaging/packaging_tests"],
 }
