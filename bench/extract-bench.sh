@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Extraction speed, page cache warm, the contenders taken alternately in one run (REPS each;
 # median and ratio):
+#   - on the demo set (`vantor-mkset --demo`): `vantor extract` of every row, decoded;
 #   - on `vantor-mkset --bench N --audio` (PCM, Xbox ADPCM and Ogg Vorbis sounds, rows sharing
 #     data, so later rows overwrite files of earlier ones): `vantor extract --raw` of every row
 #     against `cp` of one file of as many bytes as the extraction writes;
@@ -27,6 +28,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/set" "$work/peer"
 "$build/vantor-mkset" --bench "$n" --audio "$work/mk"
+"$build/vantor-mkset" --demo "$work/demo" > /dev/null
 "$build/extract_bench_set" "$work/set" "$work/peer" "$mib"
 set_dir="$work/set/"
 stored=$(du -cb "$work"/peer/*.wav | tail -1 | cut -f1)
@@ -61,16 +63,18 @@ print(sum(r["oggSize"] or r["wavSize"] for r in json.load(sys.stdin)
           if not r["missing"] and r["name"] and r["name"].lower() != "none"))')
 cat "$work/mk/"*.csc > /dev/null
 echo "vantor-mkset --bench $n --audio: $(cat "$work/mk/"*.csc | wc -c) bytes in 6 metafiles," \
-  "$("$build/vantor" extract "$work/mk" --raw --out "$work/mkref")"
+  "$("$build/vantor" extract "$work/mk" --raw --out "$work/mkref" 2> "$work/mk.failed")"
 : > "$work/mk.bytes"
 while [ "$(stat -c %s "$work/mk.bytes")" -lt "$mk_bytes" ]; do cat "$work"/mkref/* >> "$work/mk.bytes"; done
 truncate -s "$mk_bytes" "$work/mk.bytes"
 echo "  bytes written by the raw extraction: $mk_bytes"
 
 before=${BEFORE:-}
-for name in mkraw mkcp raw cp dec ff bmkraw braw bdec; do : > "$work/$name.us"; done
+for name in demo mkraw mkdec mkcp raw cp dec ff bdemo bmkraw bmkdec braw bdec; do : > "$work/$name.us"; done
 for ((i = 0; i < reps; ++i)); do
-  rm -rf "$work/mkraw" "$work/mk.copy"
+  rm -rf "$work/mkraw" "$work/mkdec" "$work/mk.copy" "$work/demox"
+  elapsed_us "$build/vantor" extract "$work/demo" --out "$work/demox" >> "$work/demo.us"
+  elapsed_us "$build/vantor" extract "$work/mk" --out "$work/mkdec" >> "$work/mkdec.us"
   elapsed_us "$build/vantor" extract "$work/mk" --raw --out "$work/mkraw" >> "$work/mkraw.us"
   elapsed_us cp "$work/mk.bytes" "$work/mk.copy" >> "$work/mkcp.us"
   rm -rf "$work/mkraw" "$work/mk.copy" "$work/raw" "$work/cp" "$work/dec" "$work/ff"; mkdir -p "$work/ff"; sync
@@ -80,6 +84,8 @@ for ((i = 0; i < reps; ++i)); do
   elapsed_us ffmpeg_all >> "$work/ff.us"
   if [ -n "$before" ]; then
     rm -rf "$work/b"; mkdir -p "$work/b"; sync
+    elapsed_us "$before/vantor" extract "$work/demo" --out "$work/b/demox" >> "$work/bdemo.us"
+    elapsed_us "$before/vantor" extract "$work/mk" --out "$work/b/mkdec" >> "$work/bmkdec.us"
     elapsed_us "$before/vantor" extract "$work/mk" --raw --out "$work/b/mkraw" >> "$work/bmkraw.us"
     elapsed_us "$before/vantor" extract "$set_dir" --raw --out "$work/b/raw" >> "$work/braw.us"
     elapsed_us "$before/vantor" extract "$set_dir" --out "$work/b/dec" >> "$work/bdec.us"
@@ -98,6 +104,8 @@ report "  audio set: vantor extract --raw" mkraw "cp of as many bytes" mkcp "goa
 report "  ADPCM set: vantor extract --raw" raw "cp -r" cp "goal <= 1.5"
 report "  ADPCM set: vantor extract" dec "ffmpeg -threads 1" ff "goal <= 1.0"
 if [ -n "$before" ]; then
+  report "  demo set: vantor extract" demo "before" bdemo "this build against $before"
+  report "  audio set: vantor extract" mkdec "before" bmkdec "this build against $before"
   report "  audio set: vantor extract --raw" mkraw "before" bmkraw "this build against $before"
   report "  ADPCM set: vantor extract --raw" raw "before" braw "this build against $before"
   report "  ADPCM set: vantor extract" dec "before" bdec "this build against $before"
