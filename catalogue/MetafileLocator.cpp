@@ -63,7 +63,7 @@ void CloseKey(HKEY key) {
 bool ProbeMetafileSet(const char* directory, std::string& result) {
   if (!directory || !*directory) return false;
   std::string d = directory;
-  if (!IsPathSeparator(d.back())) d += '/';
+  if (!IsPathSeparator(d.back())) d += kPathSeparator;
   for (const char* variant : kVariants) {
     std::string path = FindFileIgnoringCase(d, std::string("SchemaMetafile") + variant + ".csc");
     // Only regular files: opening a directory succeeds and a FIFO would block.
@@ -80,10 +80,10 @@ bool ProbeMetafileSet(const char* directory, std::string& result) {
 bool ProbeGameRoot(const char* root, std::string& result) {
   if (!root || !*root) return false;
   std::string d = root;
-  if (!IsPathSeparator(d.back())) d += '/';
+  if (!IsPathSeparator(d.back())) d += kPathSeparator;
   for (const char* folder : {"Content", "Qrn", "Sounds"}) {
     std::string found = FindFileIgnoringCase(d, folder);
-    d = (found.empty() ? d + folder : found) + "/";
+    d = (found.empty() ? d + folder : found) + kPathSeparator;
   }
   return ProbeMetafileSet(d.c_str(), result);
 }
@@ -140,14 +140,14 @@ bool LocateMetafiles(std::string& result, IMetafileDialog* dialog, MetafileLocat
 
 bool ProbeChosenPath(const char* path, std::string& result, std::string* directory) {
   std::string chosen = path ? path : "";
-  if (!chosen.empty() && chosen[0] != '/') {
+  if (!chosen.empty() && !IsAbsolutePath(chosen)) {
     char cwd[4096];
     if (!getcwd(cwd, sizeof cwd)) return false;
-    chosen = std::string(cwd) + "/" + chosen;
+    chosen = std::string(cwd) + kPathSeparator + chosen;
   }
   struct stat st;
   if (chosen.empty() || stat(chosen.c_str(), &st) != 0) return false;
-  if (S_ISDIR(st.st_mode) && !IsPathSeparator(chosen.back())) chosen += '/';
+  if (S_ISDIR(st.st_mode) && !IsPathSeparator(chosen.back())) chosen += kPathSeparator;
   std::string d = DirectoryOf(chosen);
   if (!ProbeMetafileSet(d.c_str(), result)) return false;
   if (directory) *directory = d;

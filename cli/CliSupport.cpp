@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "catalogue/MetafileLocator.h"
+#include "platform/PathUtil.h"
 #include "platform/TextCodec.h"
 #include "views/SoundListColumns.h"
 
@@ -47,7 +48,7 @@ int LoadSet(const std::string& given, LoadedSet& set) {
   struct stat st;
   if (dir.empty() || stat(dir.c_str(), &st) != 0) return UsageError("no such directory or file: " + dir);
   std::string path = dir;
-  if (S_ISDIR(st.st_mode) && path.back() != '/') path += '/';
+  if (S_ISDIR(st.st_mode) && !IsPathSeparator(path.back())) path += kPathSeparator;
   if (path.size() >= CSoundCatalogue::kPathSize)
     return UsageError("path too long (at most " + std::to_string(CSoundCatalogue::kPathSize - 1) + " bytes): " + dir);
   set.complete = set.catalogue->Load(path.c_str(), nullptr, stderr);

@@ -6,6 +6,7 @@
 #include "catalogue/SoundCatalogue.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "platform/PathUtil.h"
 #include "codec/AcmDriverRegistration.h"
 #include "export/SoundExport.h"
 #include "metafile/SoundInfo.h"
@@ -85,8 +86,8 @@ class ExtractCommand : public Command {
     const int loaded = LoadSet(dir, set);
     if (loaded == EXIT_USAGE) return loaded;
     CSoundCatalogue& catalogue = *set.catalogue;
-    if (catalogue.m_szBasePath[0] != '/') {
-      const std::string base = std::filesystem::absolute(catalogue.m_szBasePath, ec).string() + "/";
+    if (!IsAbsolutePath(catalogue.m_szBasePath)) {
+      const std::string base = std::filesystem::absolute(catalogue.m_szBasePath, ec).string() + kPathSeparator;
       if (ec || !catalogue.SetBasePath(base.c_str())) return UsageError("path too long: " + base);
     }
     CSoundListModel& model = catalogue.m_listModel;

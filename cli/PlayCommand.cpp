@@ -1,14 +1,14 @@
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include "audio/AudioController.h"
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
 #include "export/SoundExport.h"
 #include "metafile/SoundInfo.h"
+#include "platform/WaveOut.h"
 
 namespace {
 
@@ -18,20 +18,34 @@ class PlaybackDir {
   PlaybackDir() {
     std::error_code ec;
     m_previous = std::filesystem::current_path(ec);
-    std::string pattern = (std::filesystem::temp_directory_path(ec) / "vantor-play-XXXXXX").string();
-    if (mkdtemp(pattern.data()) && chdir(pattern.c_str()) == 0) m_path = pattern;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    if (ec) return;
+    std::random_device seed;
+    for (int attempt = 0; attempt < 16 && m_path.empty(); ++attempt) {
+      char name[32];
+      snprintf(name, sizeof name, "vantor-play-%08x", static_cast<unsigned>(seed()));
+      const std::filesystem::path dir = temp / name;
+      if (!std::filesystem::create_directory(dir, ec) || ec) continue;
+      std::filesystem::current_path(dir, ec);
+      if (ec) {
+        std::filesystem::remove(dir, ec);
+        return;
+      }
+      m_path = dir;
+    }
   }
   ~PlaybackDir() {
     if (m_path.empty()) return;
     std::error_code ec;
-    if (chdir(m_previous.c_str()) != 0) (void)chdir("/");
+    std::filesystem::current_path(m_previous, ec);
+    if (ec) std::filesystem::current_path(m_path.root_path(), ec);
     std::filesystem::remove_all(m_path, ec);
   }
   bool Ok() const { return !m_path.empty(); }
 
  private:
   std::filesystem::path m_previous;
-  std::string m_path;
+  std::filesystem::path m_path;
 };
 
 class PlayCommand : public Command {
@@ -40,7 +54,7 @@ class PlayCommand : public Command {
     app = parent.add_subcommand("play", "play one row of `vantor list` and wait until it has played out");
     AddRowArguments(app, args);
     AddListOptions(app, options, false);
-    app->add_option("--device", device, "SDL audio driver to play through (pulseaudio, alsa, disk, ...)");
+    app->add_option("--device", device, WaveOutDriverHelp());
   }
 
   int Run() override {

@@ -5,8 +5,10 @@
 
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "platform/Console.h"
 
 int main(int argc, char** argv) {
+  PrepareConsole();
   CLI::App app{"Quarn Vantor command line: lists, inspects, extracts and plays the sounds of a Quarnhold metafile set."};
   app.name("vantor");
   app.set_version_flag("--version", "vantor " QUARN_VANTOR_VERSION " BETA");

@@ -3,6 +3,7 @@
 
 #include "platform/Handle.h"
 
+#ifndef _WIN32  // windows.h declares these
 // A manual-reset event stays signalled until ResetEvent and releases every waiter; an
 // auto-reset event releases one waiter and resets itself. Named events are not supported
 // (a name fails with ERROR_NOT_SUPPORTED).
@@ -11,6 +12,7 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManual
 BOOL WINAPI SetEvent(HANDLE hEvent);
 BOOL WINAPI ResetEvent(HANDLE hEvent);
 
+#endif  // _WIN32
 class CEvent {
  public:
   explicit CEvent(BOOL bInitiallyOwn = FALSE, BOOL bManualReset = FALSE, LPCSTR lpszName = nullptr,

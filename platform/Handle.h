@@ -4,6 +4,7 @@
 #include "platform/WinError.h"
 #include "platform/WinTypes.h"
 
+#ifndef _WIN32  // windows.h declares these
 typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
@@ -25,3 +26,4 @@ BOOL WINAPI CloseHandle(HANDLE hObject);
 // the wait it satisfies, so one SetEvent releases one waiter.
 // WAIT_OBJECT_0, WAIT_TIMEOUT, or WAIT_FAILED for a handle that is not open.
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+#endif  // _WIN32

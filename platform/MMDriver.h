@@ -3,6 +3,7 @@
 
 #include "platform/MMSystem.h"
 
+#ifndef _WIN32  // windows.h declares these
 #define DRV_LOAD 0x0001
 #define DRV_ENABLE 0x0002
 #define DRV_OPEN 0x0003
@@ -29,3 +30,4 @@ LRESULT WINAPI DefDriverProc(DWORD_PTR dwDriverIdentifier, HDRVR hdrvr, UINT uMs
 
 // Handle of the module the caller lives in (this process: a fixed non-null value).
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+#endif  // _WIN32

@@ -3,6 +3,7 @@
 
 #include "platform/WinTypes.h"
 
+#ifndef _WIN32  // windows.h declares these
 typedef UINT MMRESULT;
 
 #define MMSYSERR_NOERROR 0
@@ -50,3 +51,4 @@ typedef const WAVEFORMATEX* LPCWAVEFORMATEX;
 #pragma pack(pop)
 
 static_assert(sizeof(WAVEFORMATEX) == 18, "WAVEFORMATEX is 18 bytes");
+#endif  // _WIN32

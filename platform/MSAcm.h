@@ -4,6 +4,7 @@
 
 #include "platform/MMSystem.h"
 
+#ifndef _WIN32  // msacm32 serves these on Windows
 typedef DWORD FOURCC;
 typedef struct HACMDRIVERID__* HACMDRIVERID;
 typedef struct HACMDRIVER__* HACMDRIVER;
@@ -197,3 +198,4 @@ MMRESULT WINAPI acmStreamSize(HACMSTREAM has, DWORD cbInput, LPDWORD pdwOutputBy
 MMRESULT WINAPI acmStreamPrepareHeader(HACMSTREAM has, LPACMSTREAMHEADER pash, DWORD fdwPrepare);
 MMRESULT WINAPI acmStreamUnprepareHeader(HACMSTREAM has, LPACMSTREAMHEADER pash, DWORD fdwUnprepare);
 MMRESULT WINAPI acmStreamConvert(HACMSTREAM has, LPACMSTREAMHEADER pash, DWORD fdwConvert);
+#endif  // _WIN32

@@ -29,7 +29,10 @@
 #define ACMDM_STREAM_UNPREPARE (ACMDM_BASE + 82)
 #define ACMDM_STREAM_UPDATE (ACMDM_BASE + 83)
 
+// msacm32 hands drivers these structures naturally aligned; the stand-in packs them as msacm.h does.
+#ifndef _WIN32
 #pragma pack(push, 1)
+#endif
 
 typedef struct tACMDRVOPENDESCW {
   DWORD cbStruct;
@@ -98,8 +101,10 @@ typedef struct tACMDRVFORMATSUGGEST {
   DWORD cbwfxDst;
 } ACMDRVFORMATSUGGEST, *PACMDRVFORMATSUGGEST, *LPACMDRVFORMATSUGGEST;
 
+#ifndef _WIN32
 #pragma pack(pop)
 
 // The manager hands the application's header to the driver as the driver form.
 static_assert(sizeof(ACMDRVSTREAMHEADER) == sizeof(ACMSTREAMHEADER),
               "the driver header overlays the application header");
+#endif

@@ -4,6 +4,7 @@
 
 #include "platform/WinTypes.h"
 
+#ifndef _WIN32  // windows.h declares these
 #define MB_OK 0x00000000
 #define MB_OKCANCEL 0x00000001
 #define MB_YESNO 0x00000004
@@ -17,6 +18,12 @@
 #define IDCANCEL 2
 #define IDYES 6
 #define IDNO 7
+#endif  // _WIN32
+
+#ifdef _WIN32
+// Ours, not user32's: without a presenter a console program must not open a window.
+#define MessageBoxA VantorMessageBoxA
+#endif
 
 typedef int (*MESSAGEBOXPRESENTER)(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 

@@ -40,6 +40,7 @@ void _splitpath_s(const char* path, char* drive, size_t driveSize, char* dir, si
   CopyPart(dir, dirSize, parts.dir, parts.file);
 }
 
+#ifndef _WIN32
 void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext) {
   PathParts parts = SplitParts(path);
   CopyPart(drive, _MAX_DRIVE, parts.begin, parts.dir);
@@ -62,6 +63,16 @@ int _stricmp(const char* a, const char* b) {
     if (ca != cb || ca == 0) return ca - cb;
   }
 }
+#endif  // _WIN32
+
+bool IsAbsolutePath(const std::string& path) {
+  if (!path.empty() && IsPathSeparator(path[0])) return true;
+#ifdef _WIN32
+  return path.size() >= 3 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' && IsPathSeparator(path[2]);
+#else
+  return false;
+#endif
+}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -74,7 +85,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 std::string FindFileIgnoringCase(const std::string& dir, const std::string& name) {
   std::string base = dir;
   if (base.empty()) base = ".";
-  std::string exact = base + (IsPathSeparator(base.back()) ? "" : "/") + name;
+  std::string exact = base + (IsPathSeparator(base.back()) ? "" : std::string(1, kPathSeparator)) + name;
   struct stat st;
   if (stat(exact.c_str(), &st) == 0) return exact;
   DIR* d = opendir(base.c_str());
@@ -82,7 +93,7 @@ std::string FindFileIgnoringCase(const std::string& dir, const std::string& name
   std::string found;
   while (dirent* e = readdir(d)) {
     if (_stricmp(e->d_name, name.c_str()) == 0) {
-      found = base + (IsPathSeparator(base.back()) ? "" : "/") + e->d_name;
+      found = base + (IsPathSeparator(base.back()) ? "" : std::string(1, kPathSeparator)) + e->d_name;
       break;
     }
   }

@@ -8,6 +8,7 @@
 #include "platform/WinError.h"
 #include "platform/WinTypes.h"
 
+#ifndef _WIN32  // windows.h declares these
 typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef DWORD ACCESS_MASK;
@@ -41,6 +42,7 @@ typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define REG_DWORD 4
 #define REG_MULTI_SZ 7
 #define REG_QWORD 11
+#endif  // _WIN32
 
 // Key paths and value names compare ignoring ASCII case; the first spelling is kept.
 struct RegNameLess {

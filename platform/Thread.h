@@ -5,6 +5,7 @@
 
 #include "platform/Handle.h"
 
+#ifndef _WIN32  // windows.h declares these
 #define CREATE_SUSPENDED 0x00000004
 #define STILL_ACTIVE 259
 
@@ -37,3 +38,4 @@ int WINAPI GetThreadPriority(HANDLE hThread);
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 DWORD WINAPI GetThreadId(HANDLE hThread);
 DWORD WINAPI GetCurrentThreadId();
+#endif  // _WIN32

@@ -5,6 +5,7 @@
 
 #include "platform/WinTypes.h"
 
+#ifndef _WIN32  // windows.h declares these
 #define WM_NULL 0x0000
 #define WM_QUIT 0x0012
 #define WM_USER 0x0400
@@ -40,3 +41,4 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
 // Asks the calling thread's message loop to end with nExitCode.
 void WINAPI PostQuitMessage(int nExitCode);
+#endif  // _WIN32

@@ -5,6 +5,7 @@
 
 #include "platform/MMSystem.h"
 
+#ifndef _WIN32  // winmm serves these on Windows
 typedef struct HWAVEOUT__* HWAVEOUT;
 typedef HWAVEOUT* LPHWAVEOUT;
 
@@ -104,7 +105,10 @@ MMRESULT WINAPI waveOutOpen(LPHWAVEOUT phwo, UINT uDeviceID, LPCWAVEFORMATEX pwf
 MMRESULT WINAPI waveOutReset(HWAVEOUT hwo);
 // WAVERR_STILLPLAYING while buffers are queued.
 MMRESULT WINAPI waveOutClose(HWAVEOUT hwo);
+#endif  // _WIN32
 
 // Picks SDL's audio driver by name ("pulseaudio", "alsa", "disk", "dummy"...) for devices
 // opened from now on while none is open; null or "" restores SDL's own choice.
 void WaveOutSetDriverName(LPCSTR pszDriver);
+// What choosing a driver by name means here, for the user's help.
+LPCSTR WaveOutDriverHelp();

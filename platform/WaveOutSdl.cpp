@@ -348,3 +348,5 @@ void WaveOutSetDriverName(LPCSTR pszDriver) {
   std::lock_guard<std::mutex> lock(g_devicesMutex);
   g_driverName = pszDriver ? pszDriver : "";
 }
+
+LPCSTR WaveOutDriverHelp() { return "SDL audio driver to play through (pulseaudio, alsa, disk, ...)"; }

@@ -1,6 +1,9 @@
 // System error codes (winerror.h subset).
 #pragma once
 
+#ifdef _WIN32
+#include "platform/win/WindowsApi.h"
+#else
 #define ERROR_SUCCESS 0
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_PATH_NOT_FOUND 3
@@ -14,3 +17,4 @@
 #define ERROR_MORE_DATA 234
 #define ERROR_CANTWRITE 1013
 #define ERROR_INVALID_THREAD_ID 1444
+#endif  // _WIN32

@@ -13,11 +13,23 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
   if (!handle) return FALSE;
   m_hThread = handle;
   m_nThreadID = id;
-  if (!(dwCreateFlags & CREATE_SUSPENDED)) ::ResumeThread(handle);
+  if (!(dwCreateFlags & CREATE_SUSPENDED)) ResumeThread();
   return TRUE;
 }
 
-DWORD CWinThread::ResumeThread() { return ::ResumeThread(m_hThread); }
+DWORD CWinThread::ResumeThread() {
+  const DWORD previous = ::ResumeThread(m_hThread);
+#ifdef _WIN32
+  // A Windows thread gets its message queue with its first user32 call: until the thread has
+  // made it, messages posted to it would be lost.
+  if (previous == 1) {
+    while (!::PostThreadMessageA(m_nThreadID, WM_NULL, 0, 0) && GetLastError() == ERROR_INVALID_THREAD_ID &&
+           WaitForSingleObject(m_hThread, 1) == WAIT_TIMEOUT) {
+    }
+  }
+#endif
+  return previous;
+}
 
 BOOL CWinThread::SetThreadPriority(int nPriority) { return ::SetThreadPriority(m_hThread, nPriority); }
 
@@ -42,6 +54,10 @@ int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
 
 DWORD WINAPI CWinThread::ThreadEntry(LPVOID pThis) {
   CWinThread* thread = static_cast<CWinThread*>(pThis);
+#ifdef _WIN32
+  MSG queue;  // makes the thread's message queue before anything else
+  PeekMessageA(&queue, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+#endif
   int exitCode = thread->InitInstance() ? thread->Run() : thread->ExitInstance();
   if (thread->m_bAutoDelete) delete thread;
   return static_cast<DWORD>(exitCode);

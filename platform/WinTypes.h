@@ -1,6 +1,9 @@
 // Basic Win32 types and helpers, with the widths the platform gives them.
 #pragma once
 
+#ifdef _WIN32
+#include "platform/win/WindowsApi.h"
+#else
 #include <cstddef>
 #include <cstdint>
 
@@ -53,3 +56,4 @@ typedef struct HICON__* HICON;
   ((DWORD)(BYTE)(c0) | ((DWORD)(BYTE)(c1) << 8) | ((DWORD)(BYTE)(c2) << 16) | ((DWORD)(BYTE)(c3) << 24))
 
 #define MAX_PATH 260
+#endif  // _WIN32

@@ -2,10 +2,12 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "platform/Console.h"
 #include "tools/AudioSets.h"
 #include "tools/SetGenerator.h"
 
 int main(int argc, char** argv) {
+  PrepareConsole();
   CLI::App app{"Writes Quarnhold schema metafile sets: test fixtures, benchmark sets and a demo set.", "vantor-mkset"};
   app.set_version_flag("--version", "vantor-mkset " QUARN_VANTOR_VERSION " BETA");
   int bench = 0;

@@ -116,6 +116,7 @@ Bytes DecodeFile(const std::string& path, const WAVEFORMATEX& out, int size = 81
   return Drain(target);
 }
 
+#ifndef _WIN32  // replaces the wave output stand-in's header calls
 // Wave output that records the prepared headers and what is written.
 struct RecordingWaveOut {
   static inline std::vector<LPWAVEHDR> prepared;
@@ -140,3 +141,4 @@ struct RecordingWaveOut {
     return all;
   }
 };
+#endif

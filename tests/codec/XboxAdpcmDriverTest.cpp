@@ -15,6 +15,13 @@
 
 namespace {
 
+// WCHAR is wchar_t on Windows and char16_t elsewhere.
+std::u16string U16(const WCHAR* w) {
+  std::u16string s;
+  while (*w) s += static_cast<char16_t>(*w++);
+  return s;
+}
+
 LRESULT Call(UINT msg, LPARAM l1 = 0, LPARAM l2 = 0, DWORD_PTR id = ADPCM_DRIVER_INSTANCE) {
   return XboxAdpcmDriverProc(id, nullptr, msg, l1, l2);
 }
@@ -91,11 +98,11 @@ TEST(XboxAdpcmDriver, DriverDetailsFillWholeFieldsInOrder) {
   EXPECT_EQ(std::vector<DWORD>({d.fccType, d.fccComp, d.wMid, d.wPid, d.vdwACM, d.vdwDriver, d.fdwSupport,
                                 d.cFormatTags, d.cFilterTags}),
             std::vector<DWORD>({MAKEFOURCC('a', 'u', 'd', 'c'), 0, 1, 105, 0x04320000, 0x01000000, 1, 2, 0}));
-  EXPECT_EQ(std::u16string(d.szShortName), u"Xbox ADPCM");
-  EXPECT_EQ(std::u16string(d.szLongName), u"Xbox ADPCM Codec");
-  EXPECT_NE(std::u16string(d.szCopyright).find(u"Quarn Vantor"), std::u16string::npos);
-  EXPECT_EQ(std::u16string(d.szLicensing), u"");
-  EXPECT_EQ(std::u16string(d.szFeatures), u"Codec converts Xbox ADPCM <-> PCM");
+  EXPECT_EQ(U16(d.szShortName), u"Xbox ADPCM");
+  EXPECT_EQ(U16(d.szLongName), u"Xbox ADPCM Codec");
+  EXPECT_NE(U16(d.szCopyright).find(u"Quarn Vantor"), std::u16string::npos);
+  EXPECT_EQ(U16(d.szLicensing), u"");
+  EXPECT_EQ(U16(d.szFeatures), u"Codec converts Xbox ADPCM <-> PCM");
 }
 
 std::string g_box;
@@ -124,7 +131,7 @@ TEST(XboxAdpcmDriver, FormatTagDetails) {
     t.dwFormatTag = tag;
     t.dwFormatTagIndex = index;
     if (LRESULT r = Call(ACMDM_FORMATTAG_DETAILS, P(&t), flags)) return "error " + std::to_string(r);
-    const std::u16string name = t.szFormatTag;
+    const std::u16string name = U16(t.szFormatTag);
     char s[96];
     std::snprintf(s, sizeof s, "%u: tag %u, %u bytes, support %u, %u formats, '%s'", unsigned(t.dwFormatTagIndex),
                   unsigned(t.dwFormatTag), unsigned(t.cbFormatSize), unsigned(t.fdwSupport),

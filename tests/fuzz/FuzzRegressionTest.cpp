@@ -25,7 +25,7 @@ TEST_F(FuzzRegression, SoundInputs) {
   const auto files = Inputs("sound");
   ASSERT_FALSE(files.empty());
   for (const auto& file : files) {
-    const Bytes b = ReadFileBytes(file);
+    const Bytes b = ReadFileBytes(file.string());
     std::string why;
     EXPECT_TRUE(RunSoundInput(b.data(), b.size(), scratch.path(), &why)) << file.filename() << ": " << why;
   }
@@ -35,7 +35,7 @@ TEST_F(FuzzRegression, AdpcmDriverInputs) {
   const auto files = Inputs("adpcm");
   ASSERT_FALSE(files.empty());
   for (const auto& file : files) {
-    const Bytes b = ReadFileBytes(file);
+    const Bytes b = ReadFileBytes(file.string());
     std::string why;
     EXPECT_TRUE(RunAdpcmDriverInput(b.data(), b.size(), &why)) << file.filename() << ": " << why;
   }

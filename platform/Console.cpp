@@ -1,0 +1,4 @@
+#include "platform/Console.h"
+
+// The streams already pass bytes through unchanged.
+void PrepareConsole() {}
