@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Debian's Wine in a prefix of the build's own
+# (build-windows/wine, made on first use), quietly and with a private home whose ALSA default is
+# a null device, so winmm has one wave output without a sound card.
+#   wine-run.sh PROGRAM.exe ARGS...   runs it and returns its exit code
+#   wine-run.sh --stop                waits for the Wine server of the prefix to end
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+base=${VANTOR_WINE_DIR:-$here/build-windows/wine}
+export WINEPREFIX=$base/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export HOME=$base/home
+export XDG_CONFIG_HOME=$HOME/.config XDG_RUNTIME_DIR=$HOME/run
+unset DISPLAY WAYLAND_DISPLAY
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+[ -f "$HOME/.asoundrc" ] || echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
+
+if [ "${1:-}" = "--stop" ]; then
+  [ -d "$WINEPREFIX" ] && wineserver -w
+  exit 0
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  (flock 9
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wineboot -i >/dev/null 2>&1 || true
+      wineserver -w
+    fi
+  ) 9>"$base/.init-lock"
+fi
+# The MinGW runtime and the dependencies' DLLs, for the programs outside dist/.
+gccdir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
+winpath() { echo "Z:${1//\//\\}"; }
+export WINEPATH="$(winpath "$gccdir");$(winpath /usr/x86_64-w64-mingw32/lib);$(winpath "$here/build-windows/deps/bin")"
+exec wine "$@"
