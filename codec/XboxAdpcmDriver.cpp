@@ -247,8 +247,10 @@ LRESULT StreamSize(ACMDRVSTREAMINSTANCE* padsi, ACMDRVSTREAMSIZE* padss) {
 }
 
 LRESULT StreamConvert(ACMDRVSTREAMINSTANCE* padsi, ACMDRVSTREAMHEADER* padsh) {
+  // The header is the application's, whose cbStruct counts the byte-packed ACMSTREAMHEADER; the
+  // fields read here lie at the same offsets in both forms.
   if (!padsi || padsi->cbStruct < sizeof(ACMDRVSTREAMINSTANCE) || !padsh ||
-      padsh->cbStruct < sizeof(ACMDRVSTREAMHEADER))
+      padsh->cbStruct < sizeof(ACMSTREAMHEADER))
     return MMSYSERR_INVALPARAM;
   auto* inst = reinterpret_cast<AdpcmStreamInstance*>(padsi->dwDriver);
   if (!inst || !padsi->pwfxSrc || !padsi->pwfxDst) return MMSYSERR_INVALPARAM;

@@ -71,11 +71,17 @@ LONG OpenKey(HKEY parent, LPCSTR subKey, REGSAM access, bool create, PHKEY resul
   if (create && !MachineWritesDenied()) {
     rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, key->access, nullptr,
                          &key->machine, &made);
+  } else if (!create) {
+    rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, key->access, &key->machine);
   } else {
-    rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, create ? readAccess : key->access, &key->machine);
-    if (create && rc == ERROR_SUCCESS) rc = ERROR_ACCESS_DENIED;  // readable, yet not ours to write
+    rc = ERROR_ACCESS_DENIED;
   }
-  if (rc != ERROR_SUCCESS) key->machine = nullptr;
+  // A key the user may read but not write is still read.
+  if (rc == ERROR_ACCESS_DENIED &&
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, readAccess, &key->machine) != ERROR_SUCCESS)
+    key->machine = nullptr;
+  else if (rc != ERROR_SUCCESS && rc != ERROR_ACCESS_DENIED)
+    key->machine = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, readAccess | KEY_WOW64_32KEY, &key->machine32) !=
       ERROR_SUCCESS)
     key->machine32 = nullptr;
@@ -113,7 +119,8 @@ LONG FindValue(const VantorKey* key, LPCSTR name, HKEY& where, std::string& orig
                 {key->machine, "HKEY_LOCAL_MACHINE\\"},
                 {key->machine32, nullptr}};
   for (const auto& p : places) {
-    if (!p.h || RegQueryValueExA(p.h, name, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
+    DWORD size = 0;
+    if (!p.h || RegQueryValueExA(p.h, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) continue;
     where = p.h;
     origin = p.root ? p.root + key->path : "HKEY_LOCAL_MACHINE\\" + Wow6432Path(key->path);
     return ERROR_SUCCESS;

@@ -299,7 +299,7 @@ TEST(XboxAdpcmDriver, StreamConvertWholeBlocksAndResetsOnStart) {
   EXPECT_EQ(d.cbSrcLengthUsed, 72u);
   EXPECT_EQ(d.cbDstLengthUsed, 256u);
   EXPECT_EQ(std::memcmp(out.data() + 1, in.data(), 2), 0);  // the first sample is the header's, exact
-  d.cbStruct--;
+  d.cbStruct = sizeof(ACMSTREAMHEADER) - 1;  // the application's header, which the driver is handed
   EXPECT_EQ(Call(ACMDM_STREAM_CONVERT, P(&dec), P(&d)), MMSYSERR_INVALPARAM);
   EXPECT_EQ(Call(ACMDM_STREAM_CONVERT, 0, P(&d)), MMSYSERR_INVALPARAM);
   EXPECT_EQ(Call(ACMDM_STREAM_CLOSE, P(&dec)), 0);

@@ -126,6 +126,9 @@ TEST(MappedReadTest, MappedAndStreamedLoadsShowTheSame) {
 }
 
 TEST(MappedReadTest, FilesCutShortAfterTheLoadReadAsEmpty) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows refuses to shorten a mapped file";
+#endif
   TempDir dir;
   MetafileSetWriter writer;
   MakeBenchSet(writer, 200, 3);
