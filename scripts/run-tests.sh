@@ -13,6 +13,12 @@ echo "== build and test =="
 bash scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
+echo "== Windows: cross build, its tests under Wine, and the same output as the Linux build =="
+bash scripts/build-windows.sh build-windows
+ctest --test-dir build-windows --output-on-failure -j "$(nproc)"
+bash scripts/compare-windows.sh
+scripts/wine-run.sh --stop
+
 echo "== the Debian package: lintian, desktop entry, AppStream, files, man pages, installed programs =="
 bash scripts/check-package.sh build
 
