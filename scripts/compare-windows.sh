@@ -9,7 +9,7 @@ linux=$root/${VANTOR_LINUX_BUILD:-build}
 win=$root/build-windows/dist/vantor.exe
 wine() { "$root/scripts/wine-run.sh" "$@"; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantor-compare-XXXXXX")
-trap 'rm -rf "$work"; "$root/scripts/wine-run.sh" --stop' EXIT
+trap 'cd "$root"; rm -rf "$work"; "$root/scripts/wine-run.sh" --stop' EXIT
 cd "$work"
 
 "$linux/vantor-mkset" --demo demo >/dev/null 2>&1
