@@ -1,7 +1,6 @@
 #include "audio/AudioController.h"
 
 #include <atomic>
-
 #include <cstdio>
 #include <new>
 
