@@ -12,9 +12,14 @@
 #include <QToolButton>
 
 #include <QCloseEvent>
+#include <utility>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QProcess>
 
 #include "app/AboutDlg.h"
 #include "app/MetaSoundDlg.h"
+#include "platform/MessageBox.h"
 #include "views/ListCommands.h"
 #include "app/AppIcon.h"
 #include "app/BrowserApp.h"
@@ -22,6 +27,11 @@
 #include "app/SoundListPage.h"
 #include "app/TabCtrl.h"
 #include "app/TagTreePage.h"
+#include "app/DesktopSettings.h"
+#include "app/MetafileFileDialog.h"
+#include "app/MetaSoundPages.h"
+#include "catalogue/MetafileLocator.h"
+#include "views/SoundListCtrl.h"
 
 namespace {
 // Three bars, for desktops whose icon theme has no menu icon.
@@ -33,6 +43,19 @@ QIcon MenuIcon() {
   painter.setBrush(QGuiApplication::palette().color(QPalette::ButtonText));
   for (int y : {3, 7, 11}) painter.drawRect(2, y, 12, 2);
   return QIcon(pixmap);
+}
+constexpr char kMainWindowValue[] = "Main Window";
+constexpr char kTabValue[] = "Tab";
+
+QByteArray ColumnsValue(const CSoundListCtrl* list) { return "Columns " + list->objectName().toUtf8(); }
+
+// The lists of the Meta Sound dialog, whose column layout is kept by the list's name.
+std::vector<CSoundListCtrl*> MetaSoundLists(const CMetaSoundDlg* dlg) {
+  return {dlg->m_soundsPage->m_list, dlg->m_referencesPage->m_list, dlg->m_fileReferencesPage->m_list};
+}
+
+bool StartProgram(const QString& dir) {
+  return QProcess::startDetached(QCoreApplication::applicationFilePath(), {dir});
 }
 }  // namespace
 
@@ -48,27 +71,116 @@ CBrowserDlg::CBrowserDlg(QWidget* parent) : QDialog(parent), m_hIcon(LoadAppIcon
   m_tab = new CTabCtrl(this);
   m_tab->setObjectName(QStringLiteral("tab"));
   m_tab->setGeometry(du.Rect(0, 0, 440, 316));
+  m_launcher = StartProgram;
   OnInitDialog();
+  RestoreLayout();
 }
 
 CBrowserDlg::~CBrowserDlg() { CloseMetaSound(); }
+
+void CBrowserDlg::RestoreLayout() {
+  RestoreWindowGeometry(this, kMainWindowValue);
+  RestoreColumns(m_soundsPage->m_list, ColumnsValue(m_soundsPage->m_list).constData());
+  if (ReadDesktopValue(kTabValue).value_or(QString()) == QStringLiteral("1")) m_tab->SetCurSel(1);
+  RememberLayout(this, kTabValue, QString::number(m_tab->GetCurSel()));
+}
+
+void CBrowserDlg::SaveLayout() {
+  SaveWindowGeometry(this, kMainWindowValue);
+  SaveColumns(m_soundsPage->m_list, ColumnsValue(m_soundsPage->m_list).constData());
+  ::SaveLayout(this, kTabValue, QString::number(m_tab->GetCurSel()));
+}
+
+void CBrowserDlg::ResetLayout() {
+  resize(CDialogUnits(font()).Size(440, 316));
+  ResetColumns(m_soundsPage->m_list);
+  m_tab->SetCurSel(0);
+  if (m_pMetaSound) {
+    for (CSoundListCtrl* list : MetaSoundLists(m_pMetaSound)) ResetColumns(list);
+  } else {
+    for (const char* name : {"Columns files", "Columns references", "Columns fileReferences"})
+      if (ReadDesktopValue(name)) WriteDesktopValue(name, QString());
+  }
+}
+
+void CBrowserDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // Placed now (centred when nothing was restored): only a later change is the user's.
+  if (!std::exchange(m_bShown, true)) RememberLayout(this, kMainWindowValue, WindowGeometryText(this));
+}
+
+void CBrowserDlg::done(int result) {
+  CloseMetaSound();
+  SaveLayout();
+  QDialog::done(result);
+}
+
+void CBrowserDlg::OpenSet() {
+  CMetafileFileDialog fileDialog;
+  IMetafileDialog* dialog = m_pSetDialog ? m_pSetDialog : &fileDialog;
+  for (std::string chosen; dialog->DoModal(chosen);) {
+    std::string dir;
+    if (ProbeChosenPath(chosen.c_str(), dir)) return LaunchSet(QString::fromStdString(dir));
+  }
+}
+
+void CBrowserDlg::LaunchSet(const QString& dir) {
+  if (!m_launcher || !m_launcher(dir)) {
+    AfxMessageBox(("Cannot start a new window for " + dir.toStdString()).c_str(), MB_ICONEXCLAMATION);
+    return;
+  }
+  AddRecentSet(dir);
+}
+
+void CBrowserDlg::ChooseExtractionFolder() {
+  const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Extraction Folder"), ExtractionFolder());
+  if (!folder.isEmpty()) SetExtractionFolder(folder);
+}
+
+void CBrowserDlg::FillRecentMenu() {
+  m_recentMenu->clear();
+  const QStringList sets = RecentSets();
+  for (const QString& dir : sets)
+    connect(m_recentMenu->addAction(dir), &QAction::triggered, this, [this, dir] { LaunchSet(dir); });
+  if (sets.isEmpty()) m_recentMenu->addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
 
 bool CBrowserDlg::OnInitDialog() {
   // The About entry: a menu button at the end of the tabs, and F1.
   const QString about = QString::fromUtf8(kAboutEntry);
   if (!about.isEmpty()) {
     auto* menu = new QMenu(this);
-    QAction* action = menu->addAction(QIcon::fromTheme(QStringLiteral("help-about")), about);
+    auto* action = new QAction(QIcon::fromTheme(QStringLiteral("help-about")), about, menu);
     action->setData(IDM_ABOUTBOX);
     action->setShortcut(QKeySequence(Qt::Key_F1));
     action->setShortcutContext(Qt::WindowShortcut);
     addAction(action);
     connect(action, &QAction::triggered, this, &CBrowserDlg::OnAbout);
-    // Extracted files land in the current directory: one place to find them.
+    QAction* openSet = menu->addAction(QIcon::fromTheme(QStringLiteral("document-open")), QStringLiteral("&Open Set..."));
+    openSet->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    openSet->setShortcutContext(Qt::WindowShortcut);
+    addAction(openSet);
+    connect(openSet, &QAction::triggered, this, &CBrowserDlg::OpenSet);
+    m_recentMenu = menu->addMenu(QStringLiteral("Recent Sets"));
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &CBrowserDlg::FillRecentMenu);
+    FillRecentMenu();
+    menu->addSeparator();
+    // Extracted files land in one folder: the chosen one, else the current directory.
+    QAction* choose = menu->addAction(QStringLiteral("Extraction &Folder..."));
+    connect(choose, &QAction::triggered, this, &CBrowserDlg::ChooseExtractionFolder);
     QAction* folder = menu->addAction(QIcon::fromTheme(QStringLiteral("folder-open")),
                                       QStringLiteral("Open &Extraction Folder"));
     connect(folder, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath())); });
+            [] { QDesktopServices::openUrl(QUrl::fromLocalFile(ExtractionFolder())); });
+    QAction* where = menu->addAction(QString());
+    where->setObjectName(QStringLiteral("extractionFolderPath"));
+    where->setEnabled(false);
+    connect(menu, &QMenu::aboutToShow, where, [where] { where->setText(ExtractionFolder()); });
+    where->setText(ExtractionFolder());
+    menu->addSeparator();
+    connect(menu->addAction(QStringLiteral("Reset &Layout")), &QAction::triggered, this, &CBrowserDlg::ResetLayout);
+    menu->addSeparator();
+    menu->addAction(action);
     m_menuButton = new QToolButton;
     m_menuButton->setObjectName(QStringLiteral("menuButton"));
     m_menuButton->setIcon(QIcon::fromTheme(QStringLiteral("open-menu-symbolic"),
@@ -146,6 +258,7 @@ void CBrowserDlg::OnAbout() {
 void CBrowserDlg::ShowMetaSound(const SoundListItem* item) {
   if (!m_pMetaSound) {
     m_pMetaSound = new CMetaSoundDlg(this);
+    for (CSoundListCtrl* list : MetaSoundLists(m_pMetaSound)) RestoreColumns(list, ColumnsValue(list).constData());
     m_pMetaSound->show();
   }
   m_pMetaSound->SetSound(item);
@@ -153,6 +266,7 @@ void CBrowserDlg::ShowMetaSound(const SoundListItem* item) {
 
 void CBrowserDlg::CloseMetaSound() {
   if (!m_pMetaSound) return;
+  for (CSoundListCtrl* list : MetaSoundLists(m_pMetaSound)) SaveColumns(list, ColumnsValue(list).constData());
   m_pMetaSound->hide();
   m_pMetaSound->deleteLater();
   m_pMetaSound = nullptr;

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <functional>
 
 class CTabCtrl;
 class CTagTreePage;
@@ -10,6 +11,11 @@ class CSoundListPage;
 class QToolButton;
 class CMetaSoundDlg;
 struct SoundListItem;
+class IMetafileDialog;
+class QMenu;
+
+// Starts another run of the program on a metafile directory; false when it cannot start.
+using SetLauncher = std::function<bool(const QString& dir)>;
 
 // The About entry's command id and text (string 101).
 inline constexpr int IDM_ABOUTBOX = 0x0010;
@@ -32,6 +38,28 @@ class CBrowserDlg : public QDialog {
   void ShowMetaSound(const SoundListItem* item);
   // Destroys the Meta Sound dialog, if there is one.
   void CloseMetaSound();
+  // "&Open Set...": the metafile dialog until a usable directory is picked or it is
+  // cancelled; the set opens in a program of its own and joins the recent sets.
+  void OpenSet();
+  // Opens a set's directory through the launcher and puts it first among the recent sets.
+  void LaunchSet(const QString& dir);
+  // "Extraction &Folder...": the folder dialog for where Extract writes.
+  void ChooseExtractionFolder();
+  // "Reset Layout": the default size, columns and tab.
+  void ResetLayout();
+  // Writes what of the layout has changed since it was restored.
+  void SaveLayout();
+
+  // Where Open Set gets its directory and how a set is opened; the defaults are the
+  // start-up's file dialog and a new process of this program.
+  IMetafileDialog* m_pSetDialog = nullptr;
+  SetLauncher m_launcher;
+  QMenu* m_recentMenu = nullptr;
+
+ private:
+  bool m_bShown = false;
+
+ public:
 
   CTabCtrl* m_tab = nullptr;
   QIcon m_hIcon;
@@ -48,10 +76,14 @@ class CBrowserDlg : public QDialog {
   bool OnInitDialog();
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void done(int result) override;
+  void showEvent(QShowEvent* event) override;
   void OnSelChanging(int index);
   void OnSelChange(int index);
 
  private:
   void Refit();
+  void FillRecentMenu();
+  void RestoreLayout();
   QWidget* Page(int index) const;
 };

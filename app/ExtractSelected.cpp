@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/BrowserApp.h"
+#include "app/DesktopSettings.h"
 #include "app/ProgressDlg.h"
 #include "export/SoundExport.h"
 #include "platform/MessageBox.h"
@@ -23,7 +24,7 @@ void ExtractSelected(CSoundListCtrl* list, bool raw) {
     progress.SetWindowText(raw ? "Extract Raw Progress" : "Extract Progress");
     progress.show();
     // SetStage(0, rows, "Extracting..."), then one step per row.
-    report = ExtractRows(*list->GetModel(), rows, raw, &progress);
+    report = ExtractRows(*list->GetModel(), rows, raw, &progress, ExtractionFolder().toStdString());
     progress.close();
   }
   char text[64];

@@ -1,5 +1,6 @@
 #include "audio/AudioController.h"
 
+#include <atomic>
 #include <cstdio>
 #include <new>
 
@@ -143,6 +144,11 @@ bool CAudioController::Play(const char* pszPath, int nKind) {
   }
   Post(WM_AUDIO_PLAY, reinterpret_cast<LPARAM>(pSource));
   return true;
+}
+
+bool CAudioController::IsPlaying() const {
+  if (!m_pSource || !m_pThread) return false;
+  return m_pThread->m_nState.load(std::memory_order_relaxed) != AUDIO_IDLE;
 }
 
 bool CAudioController::WaitUntilPlayedOut(DWORD dwTimeout) {

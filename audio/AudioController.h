@@ -38,6 +38,9 @@ class CAudioController {
   // Stops the current sound, waiting at most 1 s for the thread. A sound whose stop is not
   // acknowledged in time is kept, with its event, until the thread has let go of it.
   virtual void Stop();
+  // True while the thread plays or drains the current sound: from the moment it takes a
+  // Play's sound until that has played out or is stopped.
+  virtual bool IsPlaying() const;
   // Waits until the thread has played out everything handed to it; true when it has within
   // dwTimeout ms (also when there is no thread or device).
   bool WaitUntilPlayedOut(DWORD dwTimeout);

@@ -3,6 +3,7 @@
 // device's completion messages.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "audio/SampleBuffer.h"
@@ -46,7 +47,7 @@ class CAudioThread : public CWinThread {
   // controller may already have deleted the source.
   CWaveBufferRing* m_pRing = nullptr;
   CSoundSource* m_pSource = nullptr;
-  int32_t m_nState = AUDIO_IDLE;
+  std::atomic<int32_t> m_nState{AUDIO_IDLE};  // read by the controller's IsPlaying
   CEvent* m_pStopEvent = nullptr;  // signalled when the pending stop completes
   int32_t m_nQueued = 0;           // buffers written and not yet returned
   CEvent* m_pPlayedOutEvent = nullptr;

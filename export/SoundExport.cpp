@@ -302,6 +302,17 @@ bool ExtractWave(const CSoundListModel* pModel, const SoundListItem* pItem, std:
   return ExtractWaveAs(pModel, pItem, nullptr, pReason);
 }
 
+namespace {
+// The stored sound PlayItem last handed to the controller (place and size).
+std::pair<uint32_t, uint32_t> g_lastPlayed{0, 0};
+}  // namespace
+
+bool IsItemPlaying(const SoundListItem* pItem) {
+  const CSMSoundFile* file = pItem ? pItem->pFile : nullptr;
+  return file && g_pAudio && g_pAudio->IsPlaying() &&
+         g_lastPlayed == std::make_pair(file->m_data.m_nValue, file->GetSize());
+}
+
 bool PlayItem(const CSoundListModel* pModel, const SoundListItem* pItem) {
   FILE* in = OpenSoundData(pModel, pItem, false);
   if (!in) return false;
@@ -312,12 +323,15 @@ bool PlayItem(const CSoundListModel* pModel, const SoundListItem* pItem) {
   const bool copied = out.Get() ? !CopyAndCommit(in, out, pItem->pFile->GetSize()) : (fclose(in), false);
   if (!copied) return false;  // a partial copy is not played
   // True whether or not the play started.
+  g_lastPlayed = {pItem->pFile->m_data.m_nValue, pItem->pFile->GetSize()};
   if (g_pAudio) g_pAudio->Play(kPlaybackFileName, pItem->pFile->m_nOggSize != 0 ? AUDIO_KIND_OGG : AUDIO_KIND_WAVE);
   return true;
 }
 
 ExtractReport ExtractRows(const CSoundListModel& model, const std::vector<int64_t>& rows, bool bRaw,
-                          IProgressSink* pProgress) {
+                          IProgressSink* pProgress, const std::string& folder) {
+  std::string prefix = folder;
+  if (!prefix.empty() && prefix.back() != '/') prefix += '/';
   if (pProgress) pProgress->SetStage(0, static_cast<int32_t>(rows.size()), "Extracting...");
   ExtractReport report;
   // The names this run wrote, by the stored sound (place and size) each holds.
@@ -339,8 +353,12 @@ ExtractReport ExtractRows(const CSoundListModel& model, const std::vector<int64_
         name = base + " (" + std::to_string(n) + ")." + ext;
       done = written.count(name) != 0;  // the same stored sound: its file is there
       if (!done) {
-        done = bRaw ? ExtractRawAs(&model, item, &name, &reason) : ExtractWaveAs(&model, item, &name, &reason);
-        if (done) written[name] = sound;
+        const std::string path = prefix + name;
+        done = bRaw ? ExtractRawAs(&model, item, &path, &reason) : ExtractWaveAs(&model, item, &path, &reason);
+        if (done) {
+          written[name] = sound;
+          report.files.push_back(path);
+        }
       }
     } else if (item) {
       done = bRaw ? ExtractRaw(&model, item, &reason) : ExtractWave(&model, item, &reason);

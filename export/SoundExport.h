@@ -44,11 +44,16 @@ struct ExtractReport {
   long nExtracted = 0;
   std::vector<std::string> failures;  // "row R: FILE: reason", then a line when the run stopped
   std::vector<std::string> notes;     // rows saved under a numbered name
+  std::vector<std::string> files;     // the files written, once each, in row order
 };
 
 // The Extract command's work: ExtractRaw or ExtractWave over the model's rows (0-based, in
 // the given order), one progress step per row, rows without an item counting as failures.
 // Rows of one stored sound (place and size) share its file; a different sound of a name
 // already written gets "name (2).ext" and on. A folder that refuses a file ends the run.
+// Files go into `folder` (empty: the current directory).
 ExtractReport ExtractRows(const CSoundListModel& model, const std::vector<int64_t>& rows, bool bRaw,
-                          IProgressSink* pProgress);
+                          IProgressSink* pProgress, const std::string& folder = {});
+
+// True while g_pAudio plays the sound that the item's row last started.
+bool IsItemPlaying(const SoundListItem* pItem);

@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
 #include "app/FilterDlg.h"
+#include "app/SoundDragData.h"
+#include "audio/AudioController.h"
+#include "audio/AudioGlobals.h"
 #include "export/SoundExport.h"
 #include "platform/MessageBox.h"
 #include "views/SoundListTableModel.h"
@@ -64,6 +68,10 @@ CSoundListCtrl::CSoundListCtrl(QWidget* parent) : QTableView(parent), m_table(ne
   setCornerButtonEnabled(false);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  // The selected rows drag out as files.
+  setDragEnabled(true);
+  setDragDropMode(QAbstractItemView::DragOnly);
+  setDefaultDropAction(Qt::CopyAction);
 
   QHeaderView* rows = verticalHeader();
   rows->hide();
@@ -213,6 +221,10 @@ void CSoundListCtrl::keyPressEvent(QKeyEvent* event) {
     contextMenuEvent(&menu);
     return;
   }
+  if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+    PlayOrStopCurrent();
+    return;
+  }
   if (event->matches(QKeySequence::Find)) {
     emit FindRequested();
     return;
@@ -227,6 +239,28 @@ void CSoundListCtrl::keyPressEvent(QKeyEvent* event) {
 void CSoundListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
   QTableView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) emit DoubleClicked(rowAt(event->position().toPoint().y()));
+}
+
+void CSoundListCtrl::startDrag(Qt::DropActions) {
+  QMimeData* data = CreateDragData();
+  if (!data) return;
+  auto* drag = new QDrag(this);
+  drag->setMimeData(data);
+  drag->exec(Qt::CopyAction, Qt::CopyAction);
+}
+
+QMimeData* CSoundListCtrl::CreateDragData() const {
+  if ((m_nDisabled & LIST_NO_EXTRACT) || !m_pModel) return nullptr;
+  std::vector<int64_t> rows = GetSelectedRows();
+  return rows.empty() ? nullptr : new CSoundDragData(m_pModel, std::move(rows));
+}
+
+void CSoundListCtrl::PlayOrStopCurrent() {
+  if ((m_nDisabled & LIST_NO_PLAY) || !m_pModel) return;
+  const SoundListItem* item = m_pModel->ItemAt(currentIndex().isValid() ? currentIndex().row() : -1);
+  if (!item) return;
+  if (IsItemPlaying(item)) g_pAudio->Stop();
+  else PlayItem(m_pModel, item);
 }
 
 void CSoundListCtrl::PlayContextItem() {

@@ -12,6 +12,7 @@
 
 class CSoundListTableModel;
 class QMenu;
+class QMimeData;
 
 class CSoundListCtrl : public QTableView {
   Q_OBJECT
@@ -40,6 +41,10 @@ class CSoundListCtrl : public QTableView {
   void FilterCommand();
   // The selected rows in list order.
   std::vector<int64_t> GetSelectedRows() const;
+  // Space: plays the current row, or stops it while it plays.
+  void PlayOrStopCurrent();
+  // The data of a drag of the selected rows: one file per sound; null with no row.
+  QMimeData* CreateDragData() const;
 
   CSoundListModel* GetModel() const { return m_pModel; }
   const std::vector<ColumnKind>& GetColumnKinds() const { return m_columnKinds; }
@@ -75,6 +80,7 @@ class CSoundListCtrl : public QTableView {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void startDrag(Qt::DropActions supportedActions) override;
 
  private:
   void LoadArrows();

@@ -15,6 +15,10 @@ class CSoundListTableModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  // Rows can be dragged out (as files); nothing is dropped in.
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    return QAbstractTableModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+  }
 
   // The row count and columns follow the control; call around changes to them.
   void BeginReset() { beginResetModel(); }

@@ -2,11 +2,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <cstdlib>
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
+  // Settings and the cache live in a folder of the run's own, never the user's.
+  QTemporaryDir home;
+  if (!home.isValid()) return 1;
+  setenv("HOME", home.path().toUtf8().constData(), 1);
+  setenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8().constData(), 1);
+  setenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8().constData(), 1);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

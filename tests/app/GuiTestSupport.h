@@ -39,15 +39,22 @@ class MessageBoxRecorder {
   const std::vector<Box>& boxes() const;
 };
 
-// An audio controller that only records what it is asked: "stop", "play PATH wave|ogg".
+// An audio controller that only records what it is asked: "stop", "play PATH wave|ogg"; a
+// sound plays from its Play to the next Stop.
 class RecordingAudio : public CAudioController {
  public:
   std::vector<std::string> calls;
+  bool playing = false;  // from a Play until a Stop
   bool Play(const char* path, int kind) override {
     calls.push_back(std::string("play ") + path + (kind == AUDIO_KIND_OGG ? " ogg" : " wave"));
+    playing = true;
     return true;
   }
-  void Stop() override { calls.push_back("stop"); }
+  void Stop() override {
+    calls.push_back("stop");
+    playing = false;
+  }
+  bool IsPlaying() const override { return playing; }
 };
 
 // While it lives: the current directory is a temporary one, and the recording controller is

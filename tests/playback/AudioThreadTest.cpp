@@ -161,7 +161,7 @@ class AudioThreadStates : public AudioControllerTest {
   // Lets the thread handle everything, then checks its state, queue and the writes so far.
   void Expect(int state, int queued, size_t writes) {
     thread_.Settle();
-    EXPECT_EQ(thread_.m_nState, state);
+    EXPECT_EQ(thread_.m_nState.load(), state);
     EXPECT_EQ(thread_.m_nQueued, queued);
     EXPECT_EQ(device_.writes.size(), writes);
     EXPECT_EQ(device_.Queued(), size_t(queued));
