@@ -15,6 +15,7 @@
 #include "export/SoundExport.h"
 #include "tests/app/GuiTestSupport.h"
 #include "tests/audio/AudioTestSupport.h"
+#include "tests/export/ExportTestSupport.h"
 #include "tests/support/Shell.h"
 #include "tools/AudioSets.h"
 #include "tools/SoundSynth.h"
@@ -268,36 +269,13 @@ TEST(SoundFileDlgOdd, OddRecordsOpenAndSayWhatCannotBeRead) {
   const Bytes tone = PcmWave(Pcm(1, 22050), AsBytes(Tone(2000, 1, 22050, 440)));
   Bytes claims = tone;
   claims[40] = 0xFF, claims[41] = 0xFF;  // the data chunk claims 65535 bytes; 4000 are stored
-  // Name, bytes, stored size claimed (-1: theirs), no location, metafile.
-  struct Odd {
-    const char* name;
-    Bytes bytes;
-    int64_t declared = -1;
-    bool missing = false;
-    int file = 1;
-  };
-  const std::vector<Odd> odds = {{"missing", tone, -1, true},
-                                 {"empty", tone, 0},
-                                 {"garbage", Text("Not a WAVE header at all, only words.")},
-                                 {"none", tone},
-                                 {"claims_more", claims},
-                                 {"cut", tone, int64_t(tone.size()) + 5000, false, 5}};
-  LoadedApp app([&](MetafileSetWriter& w) {
-    w.tags.push_back({"odd", 0, {}});
-    MetafileSetWriter::SoundInfo info;
-    for (const Odd& o : odds) {
-      MetafileSetWriter::SoundFile f;
-      f.name = o.name;
-      f.data = o.missing ? MetafileSetWriter::Address::Raw(MetafileSetWriter::kInvalid)
-                         : MetafileSetWriter::Address::Item(w.AddData(o.file, o.bytes));
-      f.wavSize = uint32_t(o.declared >= 0 ? o.declared : int64_t(o.bytes.size()));
-      info.files.push_back(std::move(f));
-    }
-    w.taggedSounds.push_back({{{0, MetafileSetWriter::kInvalid}}, MetafileSetWriter::Address::Item(w.AddRecord(2, info))});
-  });
-  CSoundListModel& model = app.m_pCatalogue->m_listModel;
-  model.Rebuild();
-  ASSERT_EQ(model.nCount, odds.size());
+  LoadedSoundSet set({{"missing", tone, false, 1, -1, true},
+                      {"empty", tone, false, 1, 0},
+                      {"garbage", Text("Not a WAVE header at all, only words.")},
+                      {"none", tone},
+                      {"claims_more", claims},
+                      {"cut", tone, false, 5, int64_t(tone.size()) + 5000}});
+  CSoundListModel& model = set.model();
   QWidget owner;
   CSoundFileDlg dlg(&owner);
   dlg.resize(760, 330);
