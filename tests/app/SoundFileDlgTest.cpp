@@ -177,7 +177,6 @@ TEST_F(SoundFileDlgTest, FormatTableSaysWhatFfprobeSoxAndTheHeaderBytesSay) {
       ASSERT_FALSE(comments.empty());
       EXPECT_EQ(Table(dlg)["Comment"], comments);
       EXPECT_EQ(DurationSamples(Field(dlg, "Duration"), rate), SoxSamples(raw));
-      EXPECT_EQ(std::to_string(SoxSamples(raw)), probe["duration_ts"]);
       continue;
     }
     EXPECT_EQ(Field(dlg, "Container"), "WAVE");
