@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QTableWidget>
 #include <QToolButton>
-#include <cstring>
 #include <map>
 
 #include "app/MetaSoundDlg.h"
@@ -37,13 +36,6 @@ uint32_t Le32(const Bytes& b, size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
 }
 uint16_t Le16(const Bytes& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
-
-// The size field of a WAVE file's "data" chunk.
-uint32_t DataChunkSize(const Bytes& wave) {
-  for (size_t at = 12; at + 8 <= wave.size(); at += 8 + Le32(wave, at + 4) + (Le32(wave, at + 4) & 1))
-    if (std::memcmp(&wave[at], "data", 4) == 0) return Le32(wave, at + 4);
-  return 0;
-}
 
 size_t Find(const Bytes& bytes, const std::string& what) {
   const auto it = std::search(bytes.begin(), bytes.end(), what.begin(), what.end());
@@ -185,7 +177,7 @@ TEST_F(SoundFileDlgTest, FormatTableSaysWhatFfprobeSoxAndTheHeaderBytesSay) {
     EXPECT_EQ(Field(dlg, "Bits per sample"), probe["bits_per_sample"]);
     // The "fmt " chunk comes first: block align at byte 32, the extra bytes from byte 38.
     EXPECT_EQ(Field(dlg, "Block align"), std::to_string(Le16(bytes, 32)) + " bytes");
-    EXPECT_EQ(Field(dlg, "Data bytes"), std::to_string(DataChunkSize(bytes)));
+    EXPECT_EQ(Field(dlg, "Data bytes"), std::to_string(DataChunk(bytes).size()));
     if (c.kind == AudioKind::XboxAdpcm) {
       ASSERT_GE(Le32(bytes, 16), 20u);
       EXPECT_EQ(Field(dlg, "Samples per block"), std::to_string(Le16(bytes, 38)));
@@ -221,7 +213,7 @@ TEST_F(SoundFileDlgTest, WaveformFollowsTheDecodedSamplesInEveryColumnAndLane) {
     } else {
       ASSERT_TRUE(ExtractWave(&Model(), item));
       const Bytes wave = ReadFileBytes(m_cwd.file(name + ".wav"));
-      pcm = AsSamples(Bytes(wave.end() - DataChunkSize(wave), wave.end()));
+      pcm = AsSamples(DataChunk(wave));
     }
     dlg.SetSound(&Model(), item);
     const SoundPeaks& peaks = dlg.m_waveform->Peaks();
