@@ -1,27 +1,13 @@
 // The manager's calls over the codec and the installed converter: registration,
 // lookup, removal, streams and their error paths.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
-#include <vector>
-
-#include "codec/AcmDriverRegistration.h"
 #include "codec/XboxAdpcmDriver.h"
+#include "tests/audio/AudioTestSupport.h"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // headers are filled in part, the rest zeroed
 
 namespace {
 
-WAVEFORMATEX Pcm(WORD ch, DWORD rate, WORD bits = 16) {
-  const WORD align = WORD(ch * bits / 8);
-  return {WAVE_FORMAT_PCM, ch, rate, rate * align, align, bits, 0};
-}
-
-struct Codec : ::testing::Test {
-  void SetUp() override { ASSERT_TRUE(RegisterAcmDrivers()); }
-  void TearDown() override { RemoveAcmDrivers(); }
-};
+using Codec = AcmTest;
 using Converter = Codec;  // the installed PCM converter, used chunk by chunk with START on every call
 
 // Converts src through the converter in destination-sized chunks; returns the output bytes.

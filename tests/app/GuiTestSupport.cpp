@@ -2,7 +2,6 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QDir>
 #include <QTimer>
 
 #include "platform/MessageBox.h"
@@ -46,11 +45,6 @@ void AnswerNextModal(std::function<void(QWidget*)> answer) {
     }
   });
   timer->start();
-}
-
-void SaveScreenshot(QWidget* widget, const std::string& name) {
-  QDir().mkpath(QStringLiteral(VANTOR_SCREENSHOT_DIR));
-  widget->grab().save(QStringLiteral(VANTOR_SCREENSHOT_DIR "/%1.png").arg(QString::fromStdString(name)));
 }
 
 void DoubleClickRow(CSoundListCtrl* list, int row) {

@@ -1,6 +1,5 @@
 // What the window tests share: a loaded catalogue under an application object, recorded
-// message boxes and audio, a temporary current directory, modal dialogs answered from a
-// timer, and screenshots.
+// message boxes and audio, a temporary current directory, and modal dialogs answered from a timer.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -89,9 +88,6 @@ class LoadedApp : public CBrowserApp {
 // Runs `answer` on the next modal dialog that opens (polling from a timer), e.g. to read and
 // close it while the code under test sits in exec().
 void AnswerNextModal(std::function<void(QWidget*)> answer);
-
-// Saves the widget's picture as NAME.png in the test output folder.
-void SaveScreenshot(QWidget* widget, const std::string& name);
 
 // Double-clicks a row's second column; row -1 double-clicks below the last row.
 void DoubleClickRow(CSoundListCtrl* list, int row);

@@ -71,7 +71,8 @@ TEST(MetaSoundDlg, ShowsTheRecordOfTheDoubleClickedRow) {
 
   // A second double-click keeps the dialog and its tab, and replaces every page.
   dlg->m_tab->SetCurSel(1);
-  const int other = row == 0 ? 1 : 0;
+  int other = 0;  // a row of another record
+  while (model.ItemAt(other)->pInfo == item->pInfo) ++other;
   DoubleClickRow(list, other);
   EXPECT_EQ(main.m_pMetaSound, dlg);
   EXPECT_EQ(dlg->m_tab->GetCurSel(), 1);

@@ -1,4 +1,4 @@
-// The WAVE and Ogg writers, checked byte by byte, and the Windows-1252 conversion.
+// The WAVE writers, checked byte by byte, and the Windows-1252 conversion.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -60,26 +60,6 @@ TEST(WaveWriterTest, XboxAdpcmHeaderAndBlocksDecodeBack) {
   for (int b = 0; b < 2; ++b) XboxAdpcmDecodeBlock(&wave[header.size() + b * 72], &pcm[b * 128], 64, 2, &state);
   EXPECT_EQ(pcm[0], static_cast<int16_t>(std::lround(samples[0] * 32767)));
   for (int i = 0; i < 256; ++i) EXPECT_NEAR(pcm[i] / 32768.0, i < 2 * frames ? samples[i] : 0.0, 0.02) << i;
-}
-
-TEST(OggWriterTest, OneLogicalStreamEndingWithEndOfStream) {
-  std::vector<float> samples;
-  for (int i = 0; i < 22050; ++i) samples.push_back(static_cast<float>(0.5 * std::sin(i * 0.1)));
-  const Bytes ogg = WriteOggVorbis(Clip{22050, 1, samples}, 0.3f, 77);
-  ASSERT_GT(ogg.size(), 1000u);
-  size_t pages = 0;
-  uint8_t lastFlags = 0;
-  for (size_t at = 0; at < ogg.size(); ++pages) {
-    ASSERT_LE(at + 27, ogg.size());
-    ASSERT_EQ(std::string(ogg.begin() + at, ogg.begin() + at + 4), "OggS");
-    EXPECT_EQ(ogg[at + 14] | (ogg[at + 15] << 8), 77);  // the serial number
-    lastFlags = ogg[at + 5];
-    size_t segments = ogg[at + 26], body = 0;
-    for (size_t s = 0; s < segments; ++s) body += ogg[at + 27 + s];
-    at += 27 + segments + body;
-  }
-  EXPECT_GE(pages, 3u);
-  EXPECT_TRUE(lastFlags & 4);
 }
 
 TEST(TextTest, Utf8ToWindows1252) {

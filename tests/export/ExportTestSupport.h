@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -37,6 +38,16 @@ inline void WriteSoundSet(const std::vector<SetSound>& sounds, const std::string
   }
   w.taggedSounds.push_back({{{0, MetafileSetWriter::kInvalid}}, MetafileSetWriter::Address::Item(w.AddRecord(2, info))});
   ASSERT_TRUE(w.Write(dir));
+}
+
+// The bytes of a WAVE file's "data" chunk.
+inline Bytes DataChunk(const Bytes& wave) {
+  for (size_t at = 12; at + 8 <= wave.size();) {
+    const uint32_t size = wave[at + 4] | wave[at + 5] << 8 | wave[at + 6] << 16 | uint32_t(wave[at + 7]) << 24;
+    if (std::memcmp(&wave[at], "data", 4) == 0) return Bytes(wave.begin() + at + 8, wave.begin() + at + 8 + size);
+    at += 8 + size + (size & 1);
+  }
+  return {};
 }
 
 struct LoadedSoundSet {

@@ -28,16 +28,6 @@ int WorstDifference(const Samples& ours, const Samples& theirs, size_t ch) {
   return worst;
 }
 
-// The blocks of a WAVE file's "data" chunk.
-Bytes DataChunk(const Bytes& wave) {
-  for (size_t at = 12; at + 8 <= wave.size();) {
-    const uint32_t size = wave[at + 4] | wave[at + 5] << 8 | wave[at + 6] << 16 | uint32_t(wave[at + 7]) << 24;
-    if (std::memcmp(&wave[at], "data", 4) == 0) return Bytes(wave.begin() + at + 8, wave.begin() + at + 8 + size);
-    at += 8 + size + (size & 1);
-  }
-  return {};
-}
-
 using PeerTest = AcmTest;
 
 TEST_F(PeerTest, DemoSoundsDecodeWithFfmpegAndSoxAndOurAdpcmMatchesFfmpeg) {
