@@ -16,32 +16,8 @@ jobs=$(nproc)
 
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 dpkg-dev cmake ninja-build pkg-config googletest libcli11-dev nlohmann-json3-dev make)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "build-windows: installing ${missing[*]}"
-  SUDO=""
-  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
-
-# Debian's sources of libogg and libvorbis, through an apt configuration of our own: the machine's
-# own source lists are left as they are.
-fetch_sources() {
-  local apt=$out/apt src=$out/src
-  mkdir -p "$apt/lists/partial" "$src"
-  local uri
-  uri=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n1)
-  [ -n "$uri" ] || uri=$(awk '$1 == "deb" { print $2; exit }' /etc/apt/sources.list 2>/dev/null)
-  echo "deb-src $uri bookworm main" >"$apt/SRC.list"
-  local opts=(-o "Dir::Etc::sourcelist=$apt/SRC.list" -o Dir::Etc::sourceparts=- -o "Dir::State::Lists=$apt/lists"
-    -o Debug::NoLocking=1)
-  apt-get "${opts[@]}" -qq update
-  (cd "$src" && apt-get "${opts[@]}" -qq source libogg libvorbis >/dev/null)
-}
+source "$root/scripts/debian-packages.sh"
+install_missing "${packages[@]}"
 
 build_autotools() {  # source folder, extra configure arguments...
   local dir=$1
@@ -52,7 +28,7 @@ build_autotools() {  # source folder, extra configure arguments...
 
 if [ ! -f "$deps/.vorbis-done" ]; then
   echo "build-windows: building libogg and libvorbis"
-  rm -rf "$out/src" && fetch_sources
+  rm -rf "$out/src" && fetch_sources "$out/apt" "$out/src" libogg libvorbis
   export CC=$host-gcc-posix
   build_autotools "$(ls -d "$out"/src/libogg-*/ | head -n1)"
   PKG_CONFIG_LIBDIR=$deps/lib/pkgconfig build_autotools "$(ls -d "$out"/src/libvorbis-*/ | head -n1)" \

@@ -13,17 +13,5 @@ packages=(
   scdoc dpkg-dev lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db bash-completion
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
-  SUDO=""
-  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source "$(dirname "$0")/debian-packages.sh"
+install_missing "${packages[@]}"
