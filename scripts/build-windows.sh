@@ -57,7 +57,7 @@ done
 
 if [ ! -f "$out/build.ninja" ]; then
   cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DVANTOR_WIN_PREFIX="$deps" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_BUILD_GUI=OFF -DVANTOR_BUILD_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_BUILD_GUI=OFF \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" >/dev/null
 fi
 cmake --build "$out" -j "$jobs"
