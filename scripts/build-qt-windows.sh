@@ -21,10 +21,16 @@ flags=(
   # The offscreen plugin (tests) needs FreeType: the bundled one.
   # Debian's tarball leaves out src/3rdparty/wintab; Direct2D off needs DirectWrite 3 off.
   -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF
+  # Without OpenGL the windows plugin still takes the dynamic-GL path unless it is off too.
+  -DFEATURE_dynamicgl=OFF
 )
 key=$(printf '%s\n' "$version" "${flags[@]}" | sha1sum | cut -c1-10)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/quarn-vantor
 prefix=$cache/qt-$version-mingw64-$key
+# One build at a time: a second caller waits for the first one's prefix.
+mkdir -p "$cache"
+exec 9>"$cache/.qt-$key.lock"
+flock 9
 if [ -f "$prefix/.done" ]; then
   echo "build-qt-windows: Qt $version for Windows present"
   echo "$prefix"
