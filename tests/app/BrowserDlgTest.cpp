@@ -82,8 +82,6 @@ TEST(BrowserDlg, TabsHideThenShowAndPagesFollowResizes) {
     EXPECT_EQ(dlg.m_tagsPage->geometry(), expected);  // the hidden one too
     EXPECT_EQ(list->geometry(), dlg.m_soundsPage->rect());
   }
-  dlg.resize(900, 600);
-  dlg.m_tab->SetCurSel(1);
 }
 
 TEST(BrowserDlg, EveryCellIsTheSharedCellText) {
@@ -95,12 +93,9 @@ TEST(BrowserDlg, EveryCellIsTheSharedCellText) {
   ASSERT_EQ(list->model()->rowCount(), static_cast<int>(model.nCount));
   const auto& kinds = list->GetColumnKinds();
   ASSERT_EQ(kinds, (std::vector<ColumnKind>{COL_NUMBER, COL_ID, COL_FILENAME, COL_LOCATION, COL_SIZE, COL_SUBTITLE}));
-  const char* headings[] = {"#", "ID", "Filename", "File & Offset", "Size", "Subtitle"};
-  const int widths[] = {46, 160, 86, 108, 64, 280};
-  for (int c = 0; c < 6; ++c) {
-    EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString(), headings[c]);
-    EXPECT_EQ(list->horizontalHeader()->sectionSize(c), widths[c]);
-  }
+  std::vector<std::string> headings;  // the widths are DesktopHabits.LayoutSurvivesARestartUntilReset's
+  for (int c = 0; c < 6; ++c) headings.push_back(list->model()->headerData(c, Qt::Horizontal).toString().toStdString());
+  EXPECT_EQ(headings, (std::vector<std::string>{"#", "ID", "Filename", "File & Offset", "Size", "Subtitle"}));
   const auto cells = CellTexts(list->model());
   bool nonAscii = false;
   for (uint32_t r = 0; r < model.nCount; ++r)
