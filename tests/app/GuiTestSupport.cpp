@@ -1,6 +1,5 @@
 #include "tests/app/GuiTestSupport.h"
 
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QTimer>
 
@@ -51,14 +50,4 @@ void DoubleClickRow(CSoundListCtrl* list, int row) {
   const QPoint at = row >= 0 ? list->visualRect(list->model()->index(row, 1)).center()
                              : QPoint(5, list->viewport()->height() - 2);
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
-
-std::vector<std::vector<std::string>> CellTexts(QAbstractItemModel* model) {
-  std::vector<std::vector<std::string>> rows;
-  for (int r = 0; r < model->rowCount(); ++r) {
-    std::vector<std::string> row;
-    for (int c = 0; c < model->columnCount(); ++c) row.push_back(model->index(r, c).data().toString().toStdString());
-    rows.push_back(std::move(row));
-  }
-  return rows;
 }

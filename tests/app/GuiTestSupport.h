@@ -91,6 +91,3 @@ void AnswerNextModal(std::function<void(QWidget*)> answer);
 
 // Double-clicks a row's second column; row -1 double-clicks below the last row.
 void DoubleClickRow(CSoundListCtrl* list, int row);
-
-// The display text of every cell of a view's model, row by row.
-std::vector<std::vector<std::string>> CellTexts(class QAbstractItemModel* model);

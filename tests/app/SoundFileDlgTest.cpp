@@ -17,7 +17,6 @@
 #include "tests/export/ExportTestSupport.h"
 #include "tests/support/Shell.h"
 #include "tools/AudioSets.h"
-#include "tools/SoundSynth.h"
 
 namespace {
 
@@ -305,31 +304,19 @@ TEST(SoundFileDlgOdd, OddRecordsOpenAndSayWhatCannotBeRead) {
   EXPECT_FALSE(dlg.m_play->isEnabled());
 }
 
-// One record with two sounds, stereo PCM and Ogg Vorbis, used by a tagged sound.
-TEST(SoundFileDlgOpen, OpensFromTheMetaSoundDialogAndPlaysAndStopsAsTheMenuDoes) {
-  LoadedApp app([](MetafileSetWriter& w) {
-    w.tags.push_back({"music", 0, {}});
-    const Clip chord = synth::Stereo(synth::Chord({261.63, 329.63, 392.0}, 0.8, 22050), 0.2);
-    MetafileSetWriter::SoundInfo info;
-    for (const auto& [name, format] : {std::pair{"chord_pcm", AudioFormat{AudioKind::Pcm16, 22050, 2}},
-                                       std::pair{"chord_ogg", AudioFormat{AudioKind::Ogg, 22050, 2}}}) {
-      MetafileSetWriter::SoundFile f;
-      f.name = name;
-      const std::vector<uint8_t> bytes = EncodeClip(chord, format);
-      (format.kind == AudioKind::Ogg ? f.oggSize : f.wavSize) = uint32_t(bytes.size());
-      f.data = MetafileSetWriter::Address::Item(w.AddData(1, bytes));
-      info.files.push_back(std::move(f));
-    }
-    w.taggedSounds.push_back({{{0, MetafileSetWriter::kInvalid}}, MetafileSetWriter::Address::Item(w.AddRecord(2, info))});
-  });
-  // The playback file goes to a temporary current directory; the recording controller plays.
-  TempCwdAndAudio scope;
-  const TempDir& cwd = scope.cwd;
-  RecordingAudio& audio = scope.audio;
+// Opened from the Meta Sound dialog's "Sounds" of a record with two stored sounds.
+TEST_F(SoundFileDlgTest, OpensFromTheMetaSoundDialogAndPlaysAndStopsAsTheMenuDoes) {
+  RecordingAudio& audio = m_scope.audio;
   CBrowserDlg main;
   main.resize(900, 400);
   main.show();
-  DoubleClickRow(main.m_soundsPage->m_list, 0);
+  const SoundListItem* row = nullptr;
+  for (uint32_t r = 0; r < Model().nCount && !row; ++r) {
+    const CSMSoundInfo* info = Model().ItemAt(r)->pInfo;
+    if (info->m_nFileCount >= 2 && !info->GetFile(0)->IsMissing() && !info->GetFile(1)->IsMissing()) row = Model().ItemAt(r);
+  }
+  ASSERT_NE(row, nullptr);
+  main.ShowMetaSound(row);
   CMetaSoundDlg* meta = main.m_pMetaSound;
   ASSERT_NE(meta, nullptr);
   CSoundListCtrl* files = meta->m_soundsPage->m_list;
@@ -360,7 +347,7 @@ TEST(SoundFileDlgOpen, OpensFromTheMetaSoundDialogAndPlaysAndStopsAsTheMenuDoes)
   EXPECT_EQ(audio.calls, (std::vector<std::string>{"stop", std::string("play Vantor.tmp ") +
                                                                   (item->pFile->IsOgg() ? "ogg" : "wave")}));
   ASSERT_TRUE(ExtractRaw(&fileModel, item));
-  EXPECT_EQ(ReadFileBytes(cwd.file("Vantor.tmp")), ReadFileBytes(cwd.file(fileName(1))));
+  EXPECT_EQ(ReadFileBytes(m_cwd.file("Vantor.tmp")), ReadFileBytes(m_cwd.file(fileName(1))));
   dlg->m_stop->click();
   EXPECT_EQ(audio.calls.back(), "stop");
   EXPECT_EQ(audio.calls.size(), 3u);

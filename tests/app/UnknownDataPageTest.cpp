@@ -1,5 +1,5 @@
-// The hex data view: the painted picture, checked at coordinates worked out from the measured
-// font, the mouse selection, and the interpretation and dump texts.
+// The hex data view: the painted picture (each colour in its place, the texts where they
+// belong), the mouse selection, and the interpretation texts.
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
@@ -24,44 +24,26 @@ struct Units {
 
 QImage Paint(CUnknownDataPage& page) { return page.grab().toImage(); }
 
-struct Probe {
-  const QImage& img;
-  QColor At(int x, int y) const { return img.pixelColor(x, y); }
-  int Count(QColor c) const {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-      for (int x = 0; x < img.width(); ++x) n += img.pixelColor(x, y) == c;
-    return n;
+// The pixels of colour c in r (the whole picture when r is empty).
+int Count(const QImage& img, QColor c, QRect r = {}) {
+  if (r.isNull()) r = img.rect();
+  int n = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) n += img.pixelColor(x, y) == c;
+  return n;
+}
+
+// Colour c shows in each of the rectangles (corners l, t and r, b included) and nowhere else.
+void ExpectOnlyIn(const QImage& img, QColor c, std::initializer_list<QRect> rects) {
+  int inside = 0;
+  for (const QRect& r : rects) {
+    const int n = Count(img, c, r);
+    EXPECT_GT(n, 0) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+    inside += n;
   }
-  // A pure colour (each channel 0 or 255) as it shows where antialiased text was drawn over
-  // it: its full channels stay bright, its empty ones dark. Other colours match exactly.
-  static bool Tinted(QColor c, QColor px) {
-    for (int v : {c.red(), c.green(), c.blue()})
-      if (v != 0 && v != 255) return c == px;
-    for (auto [want, got] : {std::pair{c.red(), px.red()}, {c.green(), px.green()}, {c.blue(), px.blue()}})
-      if (want == 255 ? got < 100 : got > 60) return false;
-    return true;
-  }
-  // The share of pixels of a colour on a horizontal or vertical segment, both ends included.
-  // The dump's glyphs are drawn after the boxes and may cover a few pixels of an edge.
-  double Share(QColor c, int x0, int y0, int x1, int y1) const {
-    const int n = std::max(std::abs(x1 - x0), std::abs(y1 - y0)) + 1;
-    int hits = 0;
-    for (int i = 0; i < n; ++i)
-      hits += Tinted(c, At(x0 + (x1 > x0 ? i : x1 < x0 ? -i : 0), y0 + (y1 > y0 ? i : y1 < y0 ? -i : 0)));
-    return static_cast<double>(hits) / n;
-  }
-  // A line in colour c: mostly that colour (at least 60 %).
-  bool Edge(QColor c, int x0, int y0, int x1, int y1) const { return Share(c, x0, y0, x1, y1) >= 0.6; }
-  bool None(QColor c, int x0, int y0, int x1, int y1) const { return Share(c, x0, y0, x1, y1) == 0; }
-  // The outline of a rectangle covering the pixels l..r-1 and t..b-1, and nothing just outside.
-  void ExpectBox(QColor c, int l, int t, int r, int b) const {
-    EXPECT_TRUE(Edge(c, l, t, r - 1, t) && Edge(c, l, b - 1, r - 1, b - 1)) << "top, bottom";
-    EXPECT_TRUE(Edge(c, l, t, l, b - 1) && Edge(c, r - 1, t, r - 1, b - 1)) << "left, right";
-    EXPECT_TRUE(None(c, l - 1, t, l - 1, b - 1) && None(c, r, t, r, b - 1)) << "left or right of it";
-    EXPECT_TRUE(None(c, l, t - 1, r - 1, t - 1) && None(c, l, b, r - 1, b)) << "above or below";
-  }
-};
+  EXPECT_EQ(Count(img, c), inside);
+}
+QRect Corners(int l, int t, int r, int b) { return QRect(QPoint(l, t), QPoint(r, b)); }
 
 // True when `lines`, drawn top-left from (x, y) a line height apart in the view's font on
 // `background`, match the picture in the upper part of the last line (above where a
@@ -101,74 +83,34 @@ class UnknownDataPage : public ::testing::Test {
 TEST_F(UnknownDataPage, PaintsFrameFieldsAndSelectionBoxes) {
   const QFontInfo info(CUnknownDataPage::HexFont());
   EXPECT_TRUE(info.family() == "Liberation Mono" || info.family() == "Courier New") << info.family().toStdString();
-  const int cw = u.cw, h = u.h;
-
-  // No record: nothing drawn.
-  EXPECT_EQ(Probe{Paint(page)}.Count(kWhite), 0);
+  const int cw = u.cw, h = u.h, tickY = 4 * h + 25;
+  EXPECT_EQ(Count(Paint(page), kWhite), 0);  // no record: nothing drawn
 
   page.SetData(data.data());
-  {
-    const QImage img = Paint(page);
-    const Probe probe{img};
-    probe.ExpectBox(Qt::black, 8, 18, 55 * cw + 14, 3 * h + 28);
-    EXPECT_EQ(probe.At(9, 19), kWhite);
-    // Fields at bytes 1..4 (green) and 5..8 (red): the box, a dotted grey line up from the
-    // middle of its top edge and a tick across its end.
-    for (const auto& [colour, shift] : {std::pair{kGreen, 0}, std::pair{kRed, 12 * cw}}) {
-      const int l = 10 * cw + 13 + shift, r = 21 * cw + 15 + shift, x = (l + r) / 2;
-      probe.ExpectBox(colour, l, 22, r, h + 24);
-      const QColor grey(160, 160, 160);
-      EXPECT_EQ(probe.At(x, 22), grey);  // from the box edge up, dotted
-      EXPECT_EQ(probe.Share(grey, x, 15, x, 22), 5.0 / 8);
-      EXPECT_EQ(probe.Share(colour, x - 16, 14, x + 15, 14), 1.0);
-      EXPECT_NE(probe.At(x + 16, 14), colour);
-    }
-    EXPECT_EQ(probe.Count(kBlue), 0);
-    // The dump's last line, the one below the fields, in the white frame.
-    EXPECT_TRUE(TextAt(img, u, 14, 21, ToQt(HexDataView::FormatLines(data.data())), kWhite));
-  }
+  QImage img = Paint(page);
+  EXPECT_EQ(img.pixelColor(9, 19), kWhite);  // inside the frame
+  // Fields at bytes 1..4 (green) and 5..8 (red): the box on line 1 and the tick above it.
+  ExpectOnlyIn(img, kGreen, {Corners(10 * cw + 13, 14, 21 * cw + 14, h + 23)});
+  ExpectOnlyIn(img, kRed, {Corners(22 * cw + 13, 14, 33 * cw + 14, h + 23)});
+  EXPECT_EQ(Count(img, kBlue), 0);
+  EXPECT_TRUE(TextAt(img, u, 14, 21, ToQt(HexDataView::FormatLines(data.data())), kWhite));
 
-  const int tickY = 4 * h + 25;
-  // Byte 0: one box around bytes 0..3, the tick under the dump and "@ 0x0000" beside it.
+  // The selection's box around its four bytes, and the tick under the dump by its texts.
+  const QRect tick = Corners(10 * cw - 2, tickY, 10 * cw + 30, tickY);
   page.m_nSelectedByte = 0;
-  {
-    const QImage img = Paint(page);
-    const Probe probe{img};
-    const int left = 7 * cw + 13;
-    probe.ExpectBox(kBlue, left, 22, left + 11 * cw + 2, h + 24);
-    EXPECT_TRUE(probe.Edge(kBlue, 10 * cw - 2, tickY, 10 * cw + 29, tickY));
-    const QColor background = img.pixelColor(1, img.height() - 1);
-    EXPECT_TRUE(TextAt(img, u, 6 * cw + 14, tickY, {QStringLiteral("@ 0x0000")}, background));
-    EXPECT_TRUE(TextAt(img, u, 6 * cw + 14, tickY, ToQt(HexDataView::FormatSelection(data.data(), 0)), background));
-  }
-
-  // Byte 13: bytes 13..15 at the end of line 1 in a box open to the right, byte 16 at the
-  // start of line 2 in a box open to the left.
+  img = Paint(page);
+  ExpectOnlyIn(img, kBlue, {Corners(7 * cw + 13, 22, 18 * cw + 14, h + 23), tick});
+  EXPECT_TRUE(TextAt(img, u, 6 * cw + 14, tickY, ToQt(HexDataView::FormatSelection(data.data(), 0)),
+                     img.pixelColor(1, img.height() - 1)));
+  // Byte 13: bytes 13..15 at the end of line 1, byte 16 at the start of line 2.
   page.m_nSelectedByte = 13;
-  {
-    const QImage img = Paint(page);
-    const Probe probe{img};
-    const int top = 22, b = top + h + 1, left = 46 * cw + 13, e = left + 8 * cw - 1;
-    EXPECT_TRUE(probe.Edge(kBlue, left, top, e, top) && probe.Edge(kBlue, left, b, e - 1, b));
-    EXPECT_TRUE(probe.Edge(kBlue, left, top, left, b));
-    EXPECT_TRUE(probe.None(kBlue, e, top + 1, e, b) && probe.None(kBlue, e + 1, top, e + 1, b));
-    const int l2 = 7 * cw + 13, r2 = l2 + 2 * cw + 1, t2 = top + h, b2 = b + h;
-    EXPECT_TRUE(probe.Edge(kBlue, l2, t2, r2, t2) && probe.Edge(kBlue, l2 + 1, b2, r2, b2));
-    EXPECT_TRUE(probe.Edge(kBlue, r2, t2, r2, b2));
-    EXPECT_TRUE(probe.None(kBlue, l2, t2 + 1, l2, b2) && probe.None(kBlue, r2 + 1, t2, r2 + 1, b2));
-    EXPECT_TRUE(probe.None(kBlue, l2, top, l2 + 3 * cw, top));  // nothing at the start of line 1
-    EXPECT_TRUE(probe.Edge(kBlue, 10 * cw - 2, tickY, 10 * cw + 29, tickY));
-  }
-
-  // Byte 41: all four bytes (41..44) on line 3, in one closed box.
+  ExpectOnlyIn(Paint(page), kBlue, {Corners(46 * cw + 13, 22, 54 * cw + 12, h + 23),
+                                    Corners(7 * cw + 13, h + 22, 9 * cw + 14, 2 * h + 23), tick});
+  // Byte 41: all four bytes (41..44) on line 3.
   page.m_nSelectedByte = 41;
-  {
-    const QImage img = Paint(page);
-    const Probe probe{img};
-    const int left = 34 * cw + 13;
-    probe.ExpectBox(kBlue, left, 22 + 2 * h, left + 11 * cw + 2, 3 * h + 24);
-    EXPECT_TRUE(TextAt(img, u, 6 * cw + 14, tickY, {QStringLiteral("@ 0x0029")}, img.pixelColor(1, img.height() - 1)));
-  }
+  img = Paint(page);
+  ExpectOnlyIn(img, kBlue, {Corners(34 * cw + 13, 22 + 2 * h, 45 * cw + 14, 3 * h + 23), tick});
+  EXPECT_TRUE(TextAt(img, u, 6 * cw + 14, tickY, {QStringLiteral("@ 0x0029")}, img.pixelColor(1, img.height() - 1)));
 }
 
 TEST_F(UnknownDataPage, LeftButtonSelectsAtTheNextPaint) {
@@ -196,7 +138,7 @@ TEST_F(UnknownDataPage, LeftButtonSelectsAtTheNextPaint) {
     QTest::mouseClick(&page, Qt::LeftButton, {}, pt);
     const QImage img = Paint(page);
     EXPECT_EQ(page.m_nSelectedByte, -1);
-    EXPECT_EQ(Probe{img}.Count(kBlue), 0);
+    EXPECT_EQ(Count(img, kBlue), 0);
   }
 }
 
@@ -212,9 +154,4 @@ TEST(HexDataView, InterpretationAndDumpTexts) {
   ff[6].clear();  // a NaN, whose spelling is the C library's
   EXPECT_EQ(ff, (std::array<std::string, 7>{"@ 0x0029", "BYTE  = 0xFF", "WORD  = 0xFFFF", "DWORD = 0xFFFFFFFF",
                                             "int16 = -1", "int32 = -1", ""}));
-
-  std::array<uint8_t, 45> zero{};
-  const auto lines = HexDataView::FormatLines(zero.data());
-  EXPECT_EQ(lines[0], "0000 | 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 ");
-  EXPECT_EQ(lines[2], "0020 | 00 00 00 00 00 00 00 00 00 00 00 00 00 ");
 }

@@ -89,7 +89,8 @@ TEST_F(CliTest, JsonHoldsTypedValues) {
       {0, "/tags/0/tagName", "+Ambient"}, {0, "/tags/0/subTagName", "Calm"}, {1, "/fileName", "wind_storm.ogg"},
       {5, "/fileName", ""}, {5, "/name", "none"},  // the missing file named "none"
       {7, "/missing", true}, {7, "/offset", nullptr}, {7, "/subtitles/0", "Lost\tline"},
-      {8, "/kind", "mission"}, {8, "/flags", 0x0A}, {8, "/id", "m01_guard_halt_male"}};
+      {8, "/kind", "mission"}, {8, "/flags", 0x0A}, {8, "/id", "m01_guard_halt_male"},
+      {2, "/tags/0/subTag", 1}, {2, "/tags/1/subTag", -1}};  // "+Ambient.Storm _Weapons"
   for (const auto& [row, key, value] : expected)
     EXPECT_EQ(rows[row].at(nlohmann::json::json_pointer(key)), value) << row << key;
 }
@@ -127,6 +128,12 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   EXPECT_EQ(Vantor("meta " + set->path() + " 99").status, 2);
   EXPECT_EQ(Vantor("frobnicate").status, 2);
   EXPECT_EQ(Vantor("list --help").status, 0);
+  // Extract's rows: all, or ranges and single rows up to the last; one past it is refused. Only
+  // the sample's Ogg files (5 rows, among them 2 and 18) extract: its WAVE files hold no WAVE data.
+  TempDir out;
+  EXPECT_EQ(Vantor("extract " + set->path() + " --out " + out.path()).out, "Extracted 5 of 18 files.\n");
+  EXPECT_EQ(Vantor("extract " + set->path() + " --rows 1-2,18 --out " + out.path()).out, "Extracted 2 of 3 files.\n");
+  EXPECT_EQ(Vantor("extract " + set->path() + " --rows 19 --out " + out.path()).status, 2);
 
   // A cut hard-drive metafile: exit 3, diagnostics on stderr, what was read still listed.
   TempDir cut;

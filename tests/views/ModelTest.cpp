@@ -273,6 +273,9 @@ void ExpectTwoThreadsRankAsOne(CSoundCatalogue& c) {
 TEST_F(SortTest, EveryKindOrdersByItsChain) {
   ExpectEveryKindOrdered(model());
   EXPECT_EQ(SelectComparator(COL_NUMBER, false), nullptr);
+  uint32_t distinct;  // files have no ranks of "#", ID or kinds past the last
+  EXPECT_EQ(catalogue.m_sortRanks.FileRanks(COL_ID, distinct), nullptr);
+  EXPECT_EQ(catalogue.m_sortRanks.FileRanks(COL_KIND_COUNT, distinct), nullptr);
 
   // The "Sounds" list of one record: file rows only.
   CSoundListModel files;
