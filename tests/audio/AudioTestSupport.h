@@ -112,6 +112,7 @@ Bytes DecodeFile(const std::string& path, const WAVEFORMATEX& out, int size = 81
   target.Allocate(size);
   Source s;
   EXPECT_TRUE(s.OpenFile(path.c_str()));
+  EXPECT_FALSE(s.OpenFile(path.c_str()));  // one file per source
   EXPECT_EQ(s.Attach(&target), 0);
   return Drain(target);
 }

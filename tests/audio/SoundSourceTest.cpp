@@ -200,22 +200,4 @@ TEST_F(SourceChain, WholeSoundsComeThroughCopiedOrConverted) {
   EXPECT_EQ(both, Decode(PcmWave(Pcm(1, 22050), AsBytes(AdpcmDecode(blocks, 1))), kStereo));
 }
 
-TEST_F(SourceChain, XboxAdpcmDecodesThroughTheRing) {
-  RecordingWaveOut wo;
-  const Bytes blocks = AdpcmEncode(Tone(64 * 300, 2, 44100, 700), 2);
-  CWaveBufferRing ring;
-  ring.SetFormat(&kStereo);
-  ring.Create(8, 16384);
-  MemStream ms(AdpcmWave(2, 44100, blocks));
-  CWaveFileSource s;
-  ASSERT_TRUE(s.OpenStream(ms.f));
-  ASSERT_EQ(s.Attach(&ring), 0);
-  for (int i = 0; i < 20 && (ring.Fill(), ring.WriteCurrent(nullptr) == 0); ++i) {
-  }
-  EXPECT_EQ(wo.written.size(), 5u);  // 300 blocks of 256 bytes in slots of 16384
-  EXPECT_EQ(AsSamples(wo.Played()), AdpcmDecode(blocks, 2));
-  EXPECT_TRUE(s.Close());
-  EXPECT_EQ(ring.m_pConvHeaders, nullptr);
-}
-
 }  // namespace

@@ -27,13 +27,14 @@ const std::vector<uint8_t> kEmptyTables = Zeros(13) + std::vector<uint8_t>{0x00,
 const char kCutDiagnostics[] = "CArchiver exception!\nErrorCode = 0x0006, Message = \"<none>\"\n";
 
 TEST(PathTest, AppendPathBasePathAndNames) {
-  std::string longName(300, 'n');
+  std::string longName(300, 'n'), fit(256, 'f'), fitted = "/a/" + fit;  // 259 characters and the end
   struct {
     const char* dir;
     const char* name;
     const char* result;
   } joins[] = {{"C:\\x\\", "\\y", "C:\\x\\y"}, {"/games/q", "y", "/games/q/y"}, {"/games/q/", "/y", "/games/q/y"},
-               {"C:", "\\Games\\", "C:\\Games\\"}, {"/a", longName.c_str(), nullptr}};
+               {"C:", "\\Games\\", "C:\\Games\\"}, {"/a", longName.c_str(), nullptr},
+               {"/a", fit.c_str(), fitted.c_str()}};
   for (const auto& j : joins) {
     char dir[CSoundCatalogue::kPathSize];
     strcpy(dir, j.dir);

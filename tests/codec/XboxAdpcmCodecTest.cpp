@@ -87,6 +87,12 @@ TEST(XboxAdpcmEncode, SilenceIsAllZeroAndLimitsClampLikeTheDecoder) {
   const auto out = Decode(block, 1);
   EXPECT_EQ(out[1], -32768);
   EXPECT_EQ(out[63], st.nPredictor0);
+  // A difference equal to the step is coded with the step's bit: exact.
+  pcm.assign(64, 7);
+  pcm[0] = 0;
+  st = {};
+  XboxAdpcmEncodeBlock(pcm.data(), block.data(), 64, 1, &st);
+  EXPECT_EQ(Decode(block, 1)[1], 7);
 }
 
 TEST(XboxAdpcmEncode, TracksTheDecoderAndCarriesTheStepIndex) {

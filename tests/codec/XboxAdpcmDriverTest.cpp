@@ -167,7 +167,10 @@ TEST(XboxAdpcmDriver, FormatDetails) {
   EXPECT_EQ(f.wSamplesPerBlock, 0xEEEE);
   d.dwFormatIndex = 8;
   EXPECT_EQ(Call(ACMDM_FORMAT_DETAILS, P(&d), ACM_FORMATDETAILSF_INDEX), ACMERR_NOTPOSSIBLE);
-  d = {sizeof d, 4, 1, 0, &f.wfx, 18};
+  d = {sizeof d, 0, 1, 0, &f.wfx, 18};
+  ASSERT_EQ(Call(ACMDM_FORMAT_DETAILS, P(&d), ACM_FORMATDETAILSF_INDEX), 0);
+  EXPECT_EQ(Str(f.wfx), "tag 1 ch 1 rate 8000 avg 16000 align 2 bits 16 cb 0");
+  d.dwFormatIndex = 4;
   ASSERT_EQ(Call(ACMDM_FORMAT_DETAILS, P(&d), ACM_FORMATDETAILSF_INDEX), 0);
   EXPECT_EQ(Str(f.wfx), "tag 1 ch 1 rate 22050 avg 44100 align 2 bits 16 cb 0");
 
@@ -259,6 +262,9 @@ TEST(XboxAdpcmDriver, StreamSizeBothWays) {
   EXPECT_EQ(size(enc, ACM_STREAMSIZEF_DESTINATION, 71), 128);  // 1 block -> 64 frames
   EXPECT_EQ(size(enc, 2, 100), -MMSYSERR_INVALFLAG);
   EXPECT_EQ(size(other, 0, 100), -MMSYSERR_NOTSUPPORTED);
+  auto noDst = dec;
+  noDst.pwfxDst = nullptr;
+  EXPECT_EQ(size(noDst, ACM_STREAMSIZEF_SOURCE, 100), -MMSYSERR_INVALPARAM);
   ACMDRVSTREAMSIZE z{15, 0, 100, 0};
   EXPECT_EQ(Call(ACMDM_STREAM_SIZE, P(&enc), P(&z)), MMSYSERR_INVALPARAM);
 }
@@ -302,6 +308,9 @@ TEST(XboxAdpcmDriver, StreamConvertWholeBlocksAndResetsOnStart) {
   d.cbStruct = sizeof(ACMSTREAMHEADER) - 1;  // the application's header, which the driver is handed
   EXPECT_EQ(Call(ACMDM_STREAM_CONVERT, P(&dec), P(&d)), MMSYSERR_INVALPARAM);
   EXPECT_EQ(Call(ACMDM_STREAM_CONVERT, 0, P(&d)), MMSYSERR_INVALPARAM);
+  d.cbStruct = sizeof d;
+  auto unopened = Instance(&a.wfx, &pcm);
+  EXPECT_EQ(Call(ACMDM_STREAM_CONVERT, P(&unopened), P(&d)), MMSYSERR_INVALPARAM);
   EXPECT_EQ(Call(ACMDM_STREAM_CLOSE, P(&dec)), 0);
 }
 

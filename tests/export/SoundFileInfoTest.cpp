@@ -67,7 +67,8 @@ class StoredSounds : public ::testing::Test {
                       {"align40", WithData(Fmt(WAVE_FORMAT_XBOX_ADPCM, 1, 22050, 40, 4), Bytes(400), 400)},
                       {"ogg3", WriteOggVorbis(clip3, 0.3f, 8), true},
                       {"oggjunk", Text("OggS") + Bytes(300, 7), true},
-                      {"junk", Text("no header, only words")}}};
+                      {"junk", Text("no header, only words")},
+                      {"badfmt", Riff(Chunk("fmt ", Bytes(10)) + Chunk("data", Bytes(4)))}}};
   StoredSoundBytes Stored(int row) { return ReadStoredSound(&set.model(), set.item(row)); }
   SoundFileInfo describe(int row) { return DescribeStoredSound(Stored(row)); }
 };
@@ -153,6 +154,8 @@ TEST_F(StoredSounds, InfoDescribesTheStoredBytesAsTheSourcesReadThem) {
   EXPECT_PRED_FORMAT2(::testing::IsSubstring, "no RIFF WAVE header: the stored bytes begin 6E 6F 20 68",
                       describe(11).problem);
   EXPECT_EQ(describe(11).container, CONTAINER_UNKNOWN);
+  EXPECT_PRED_FORMAT2(::testing::IsSubstring, "the WAVE header does not parse", describe(12).problem);
+  EXPECT_EQ(ReadStoredSound(&set.model(), nullptr).problem, "no sound file");
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ CSMOffset At(int file, int offset) {
   return o;
 }
 
-TEST(FileArchiverTest, OpenFailuresAndDetach) {
+TEST(FileArchiverTest, OpenFailuresDetachAndFailedReopen) {
   FakeSet set;
   CSMFileArchiver ar;
   const char* msg = nullptr;
@@ -143,6 +143,15 @@ TEST(FileArchiverTest, OpenFailuresAndDetach) {
   EXPECT_FALSE(ar.GetPosition().IsValid());
   EXPECT_EQ(fgetc(f), 0xDF);
   fclose(f);
+
+  // A failed reopen leaves no stream, and every later seek fails.
+  ar.Open(&set, 2, 1);
+  CSMOffset six;
+  six.m_nValue = 0xC0000000;  // file 6 has no name
+  EXPECT_EQ(CodeOf([&] { ar.Seek(six); }), 5);
+  EXPECT_FALSE(ar.IsOpen());
+  EXPECT_EQ(CodeOf([&] { ar.Seek(At(2, 0)); }), 8);
+  EXPECT_EQ(CodeOf([&] { ar.Seek(At(4, 0)); }), 8);
 }
 
 TEST(FileArchiverTest, SeeksWithinAndAcrossFiles) {
@@ -171,18 +180,6 @@ TEST(FileArchiverTest, SeeksWithinAndAcrossFiles) {
   EXPECT_EQ(CodeOf([&] { ar.Seek(0x20000000, SEEK_SET); }, &msg), 8);
   EXPECT_STREQ(msg, "CSMFileArchiver::Seek: invalid offset!");
   EXPECT_FALSE(ar.GetPosition().IsValid());
-}
-
-TEST(FileArchiverTest, FailedReopenLeavesNoStream) {
-  FakeSet set;
-  CSMFileArchiver ar;
-  ar.Open(&set, 2, 1);
-  CSMOffset six;
-  six.m_nValue = 0xC0000000;  // file 6 has no name
-  EXPECT_EQ(CodeOf([&] { ar.Seek(six); }), 5);
-  EXPECT_FALSE(ar.IsOpen());
-  EXPECT_EQ(CodeOf([&] { ar.Seek(At(2, 0)); }), 8);  // every later seek fails
-  EXPECT_EQ(CodeOf([&] { ar.Seek(At(4, 0)); }), 8);
 }
 
 }  // namespace
