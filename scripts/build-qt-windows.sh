@@ -25,6 +25,10 @@ flags=(
 key=$(printf '%s\n' "$version" "${flags[@]}" | sha1sum | cut -c1-10)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/quarn-vantor
 prefix=$cache/qt-$version-mingw64-$key
+# One build at a time: a second caller waits for the first one's prefix.
+mkdir -p "$cache"
+exec 9>"$cache/.qt-$key.lock"
+flock 9
 if [ -f "$prefix/.done" ]; then
   echo "build-qt-windows: Qt $version for Windows present"
   echo "$prefix"

@@ -30,8 +30,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fi
   ) 9>"$base/.init-lock"
 fi
-# The MinGW runtime and the dependencies' DLLs, for the programs outside dist/.
+# The MinGW runtime, the dependencies' and Qt's DLLs, for the programs outside dist/ (Qt finds
+# its plugins beside its DLLs).
 gccdir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
 winpath() { echo "Z:${1//\//\\}"; }
-export WINEPATH="$(winpath "$gccdir");$(winpath /usr/x86_64-w64-mingw32/lib);$(winpath "$here/build-windows/deps/bin")"
+export WINEPATH="$(winpath "$gccdir");$(winpath /usr/x86_64-w64-mingw32/lib);$(winpath "$here/build-windows/deps/bin");$(winpath "$here/build-windows/deps/qt/bin")"
 exec wine "$@"
