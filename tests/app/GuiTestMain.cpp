@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "tests/support/PrivateRegistry.h"
+
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -16,6 +18,10 @@ int main(int argc, char** argv) {
   setenv("HOME", home.path().toUtf8().constData(), 1);
   setenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8().constData(), 1);
   setenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8().constData(), 1);
+#ifdef _WIN32
+  PrivateRegistry registry;  // where Windows keeps them
+  if (!registry.ok()) return 1;
+#endif
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
