@@ -21,6 +21,8 @@ flags=(
   # The offscreen plugin (tests) needs FreeType: the bundled one.
   # Debian's tarball leaves out src/3rdparty/wintab; Direct2D off needs DirectWrite 3 off.
   -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF
+  # Without OpenGL the windows plugin still takes the dynamic-GL path unless it is off too.
+  -DFEATURE_dynamicgl=OFF
 )
 key=$(printf '%s\n' "$version" "${flags[@]}" | sha1sum | cut -c1-10)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/quarn-vantor
