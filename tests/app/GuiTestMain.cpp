@@ -12,6 +12,10 @@
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
+#ifdef VANTOR_TEST_FONT_DIR
+  // On Windows the offscreen platform reads its fonts from a folder, not from the system.
+  setenv("QT_QPA_FONTDIR", VANTOR_TEST_FONT_DIR, 0);
+#endif
   // Settings and the cache live in a folder of the run's own, never the user's.
   QTemporaryDir home;
   if (!home.isValid()) return 1;
