@@ -33,9 +33,7 @@ void SaveLayout(QWidget* widget, const char* name, const QString& text) {
   const QVariant saved = widget->property(Stored(name).toUtf8().constData());
   if (saved.isValid() && saved.toString() == text) return;
   // A settings file that cannot be read whole is left as it is: a layout is not worth it.
-  SettingsTree tree;
-  const SettingsState state = LoadSettings(tree);
-  if (state == SettingsState::Damaged || state == SettingsState::Unreadable) return;
+  if (!SettingsReadableWhole()) return;
   if (WriteDesktopValue(name, text)) RememberLayout(widget, name, text);
 }
 

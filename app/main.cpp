@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <unistd.h>
 
 #include "app/AppIcon.h"
 #include "app/BrowserApp.h"
 #include "app/QtMessageBox.h"
+#include "platform/DesktopStart.h"
 
 namespace {
 
@@ -28,11 +30,7 @@ void ExitDuringRun() {
 // fatal one ends the program with status 1 instead of an abort.
 void StartupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtFatalMsg) {
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    std::fprintf(stderr, "quarn-vantor: cannot open a window: no usable display (DISPLAY=%s, WAYLAND_DISPLAY=%s)\n",
-                 display ? display : "", wayland ? wayland : "");
-    std::fflush(stderr);
+    ShowStartupText("quarn-vantor: cannot open a window: no usable display (" + DisplayDescription() + ")\n", true);
     _exit(1);
   }
   if (!g_bStarting) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
@@ -52,11 +50,15 @@ int main(int argc, char** argv) {
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return cli.exit(e);
+    std::ostringstream out, err;
+    const int status = cli.exit(e, out, err);
+    ShowStartupText(out.str(), false);
+    ShowStartupText(err.str(), true);
+    return status;
   }
 
-  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-    std::fprintf(stderr, "quarn-vantor: cannot open a window: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
+  if (const std::string missing = MissingDisplay(); !missing.empty()) {
+    ShowStartupText("quarn-vantor: cannot open a window: " + missing + "\n", true);
     return 1;
   }
 
@@ -76,10 +78,11 @@ int main(int argc, char** argv) {
   if (!dir.empty()) dir = std::filesystem::absolute(dir, ec).string();
 
   // Extracted files and the playback file go into the current directory. A program started
-  // from a desktop menu may be given one it cannot write ("/"): the home folder then.
-  if (access(".", W_OK) != 0)
-    if (const char* home = std::getenv("HOME"); home && *home && chdir(home) != 0)
-      std::fprintf(stderr, "quarn-vantor: cannot change to the home folder %s\n", home);
+  // from a desktop menu may be given one it cannot write ("/", "C:\Program Files\Quarn Vantor"):
+  // the home folder then (Documents on Windows).
+  if (!FolderWritable("."))
+    if (const std::string home = UserDocumentsFolder(); !home.empty() && chdir(home.c_str()) != 0)
+      std::fprintf(stderr, "quarn-vantor: cannot change to the folder %s\n", home.c_str());
 
   if (!dir.empty()) theApp.SetCommandLineSet(dir);
   g_bRunning = true;

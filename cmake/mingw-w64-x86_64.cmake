@@ -1,5 +1,6 @@
 # Cross build for 64-bit Windows with Debian's MinGW-w64 (posix threads).
-# VANTOR_WIN_PREFIX: the folder holding the Windows builds of the dependencies.
+# VANTOR_WIN_PREFIX: the folder holding the Windows builds of the dependencies;
+# VANTOR_WIN_QT: Qt for Windows (scripts/build-qt-windows.sh), when the desktop program is built.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
@@ -8,8 +9,8 @@ set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_AR x86_64-w64-mingw32-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB x86_64-w64-mingw32-ranlib CACHE FILEPATH "")
 
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VANTOR_WIN_PREFIX)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 ${VANTOR_WIN_PREFIX})
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VANTOR_WIN_PREFIX VANTOR_WIN_QT)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 ${VANTOR_WIN_PREFIX} ${VANTOR_WIN_QT})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

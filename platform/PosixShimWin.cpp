@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <direct.h>
 #include <fcntl.h>
@@ -91,3 +92,20 @@ char* mkdtemp(char* templ) {
 }
 
 int mkdir(const char* path, int mode) { return _mkdir(path); }
+
+int setenv(const char* name, const char* value, int overwrite) {
+  if (!name || !*name || strchr(name, '=') || !value) {
+    errno = EINVAL;
+    return -1;
+  }
+  if (!overwrite && getenv(name)) return 0;
+  return _putenv_s(name, value) == 0 ? 0 : -1;
+}
+
+int unsetenv(const char* name) {
+  if (!name || !*name || strchr(name, '=')) {
+    errno = EINVAL;
+    return -1;
+  }
+  return _putenv_s(name, "") == 0 ? 0 : -1;
+}

@@ -186,6 +186,12 @@ SettingsState LoadSettings(SettingsTree& tree) {
   return SettingsState::Loaded;
 }
 
+bool SettingsReadableWhole() {
+  SettingsTree tree;
+  const SettingsState state = LoadSettings(tree);
+  return state != SettingsState::Damaged && state != SettingsState::Unreadable;
+}
+
 LONG CheckSettingsWritable() {
   std::string dir = SettingsDirectory();
   if (dir.empty()) return ERROR_PATH_NOT_FOUND;

@@ -23,6 +23,11 @@ enum class SettingsState { Absent, Loaded, Damaged, Unreadable };
 // file is reported on standard error, once per process.
 SettingsState LoadSettings(SettingsTree& tree);
 
+// False while the settings cannot be read whole (a damaged or unreadable file): then nothing
+// but a setting the user chose may replace them. Windows keeps them in the registry, which
+// always can be read.
+bool SettingsReadableWhole();
+
 // ERROR_SUCCESS when the settings folder exists as a writable directory or can be created.
 LONG CheckSettingsWritable();
 

@@ -12,7 +12,9 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export HOME=$base/home
 export XDG_CONFIG_HOME=$HOME/.config XDG_RUNTIME_DIR=$HOME/run
+# Windows of their own on the X display VANTOR_WINE_DISPLAY; none otherwise.
 unset DISPLAY WAYLAND_DISPLAY
+[ -z "${VANTOR_WINE_DISPLAY:-}" ] || export DISPLAY=$VANTOR_WINE_DISPLAY
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 [ -f "$HOME/.asoundrc" ] || echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
@@ -30,8 +32,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     fi
   ) 9>"$base/.init-lock"
 fi
-# The MinGW runtime and the dependencies' DLLs, for the programs outside dist/.
+# The MinGW runtime, the dependencies' and Qt's DLLs, for the programs outside dist/ (Qt finds
+# its plugins beside its DLLs); VANTOR_WINE_OWN_DLLS=1 leaves a program with those beside it.
 gccdir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
 winpath() { echo "Z:${1//\//\\}"; }
-export WINEPATH="$(winpath "$gccdir");$(winpath /usr/x86_64-w64-mingw32/lib);$(winpath "$here/build-windows/deps/bin")"
+[ -n "${VANTOR_WINE_OWN_DLLS:-}" ] ||
+  export WINEPATH="$(winpath "$gccdir");$(winpath /usr/x86_64-w64-mingw32/lib);$(winpath "$here/build-windows/deps/bin");$(winpath "$here/build-windows/deps/qt/bin")"
 exec wine "$@"

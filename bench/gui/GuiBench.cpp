@@ -1,8 +1,8 @@
-// gui_bench SET [PAGES]: the desktop program's start-up as it runs (audio, progress window, load, main
-// window) up to the main window's first paint, timed from the process's start; then every
+// gui_bench SET [PAGES]: the desktop program's start-up as it runs (audio, progress window, load,
+// main window) up to the main window's first paint, timed from the process's start; then every
 // column's header click (re-sort and repaint) in the three states of its cycle; then scrolling
-// the whole list page by page; then the peak memory. Runs on the platform Qt is given
-// (offscreen by default).
+// the whole list page by page (at most PAGES; -1 stops at the first paint); then the peak
+// memory. Runs on the platform Qt is given (offscreen by default).
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -16,9 +16,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
-#include <time.h>
-#include <unistd.h>
 #include <vector>
 
 #include "app/AppIcon.h"
@@ -28,27 +25,19 @@
 #include "views/SoundListCtrl.h"
 
 #include "bench/support/ProcStatus.h"
+#include "bench/support/ProcessClock.h"
 
 namespace {
-
-// Milliseconds since the process started (its start time in /proc against CLOCK_BOOTTIME).
-double SinceProcessStart() {
-  std::ifstream in("/proc/self/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), {});
-  std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-  std::string field;
-  for (int i = 3; i <= 22; ++i) fields >> field;  // field 22: starttime in clock ticks
-  const double start = std::stod(field) * 1000.0 / sysconf(_SC_CLK_TCK);
-  timespec now;
-  clock_gettime(CLOCK_BOOTTIME, &now);
-  return now.tv_sec * 1000.0 + now.tv_nsec / 1e6 - start;
-}
 
 class FirstPaint : public QObject {
  public:
   double ms = -1;
+  double wall = 0;
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint && ms < 0) ms = SinceProcessStart();
+    if (event->type() == QEvent::Paint && ms < 0) {
+      ms = SinceProcessStart();
+      wall = WallClockMs();
+    }
     return false;
   }
 };
@@ -72,10 +61,12 @@ class BenchApp : public CBrowserApp {
     dlg.show();
     while (paint.ms < 0) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     std::printf("start to first paint of the main window: %.1f ms\n", paint.ms);
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("at the first paint: RssAnon %ld KiB, RssFile %ld KiB, minor faults %ld\n", StatusKb("RssAnon:"),
-                StatusKb("RssFile:"), usage.ru_minflt);
+    std::printf("first paint at %.1f ms of the wall clock\n", paint.wall);
+    PrintMemoryAtFirstPaint();
+    if (m_nMaxPages < 0) {  // the start alone
+      m_pMainWnd = nullptr;
+      return;
+    }
 
     CSoundListCtrl* list = dlg.m_soundsPage->m_list;
     std::printf("rows: %d\n", list->model()->rowCount());
@@ -151,7 +142,7 @@ int main(int argc, char** argv) {
   app.SetCommandLineSet(argv[1]);
   app.InitInstance();
   app.ExitInstance();
-  std::printf("peak memory: VmHWM %ld KiB, RssAnon %ld KiB\n", StatusKb("VmHWM:"), StatusKb("RssAnon:"));
+  PrintPeakMemory();
   std::fflush(stdout);
-  _exit(0);  // the catalogue is left to the system, as vantor does
+  std::_Exit(0);  // the catalogue is left to the system, as vantor does
 }

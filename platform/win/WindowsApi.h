@@ -23,3 +23,4 @@
 #undef MessageBox
 #undef GetMessage
 #undef PostThreadMessage
+#undef SetWindowText

@@ -17,6 +17,10 @@ enum class Outcome { Loads, NoLocation, Memory, Archive, Other };
 class FakeApp : public CBrowserApp {
  public:
   explicit FakeApp(Outcome outcome) : m_outcome(outcome) {}
+  ~FakeApp() override {  // the metafiles are closed before their folder goes
+    delete m_pCatalogue;
+    m_pCatalogue = nullptr;
+  }
   std::vector<std::string> steps;
   std::string progressTitle;
   bool progressVisible = false;

@@ -82,6 +82,12 @@ class TempCwdAndAudio {
 class LoadedApp : public CBrowserApp {
  public:
   explicit LoadedApp(const std::function<void(MetafileSetWriter&)>& make = {});
+  // The catalogue lets go of its metafiles before their folder goes (Windows refuses to remove
+  // open files).
+  ~LoadedApp() override {
+    delete m_pCatalogue;
+    m_pCatalogue = nullptr;
+  }
   TempDir dir;
 };
 

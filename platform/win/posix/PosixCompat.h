@@ -19,4 +19,8 @@ FILE* fmemopen(void* buffer, size_t size, const char* mode);
 char* mkdtemp(char* templ);
 // The mode is left to the folder's inherited access rights.
 int mkdir(const char* path, int mode);
+// The variable of this process and of the programs it starts, as the C runtime and the system
+// see it. The Windows environment holds no empty values: an empty `value` removes the variable.
+int setenv(const char* name, const char* value, int overwrite);
+int unsetenv(const char* name);
 #endif
