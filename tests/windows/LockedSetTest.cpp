@@ -29,8 +29,8 @@ std::string Printed(FILE* f) {
 }
 
 std::vector<SetSound> Sounds() {
-  return {{"tone", PcmWave(Pcm(1, 22050), AsBytes(Tone(2000, 1, 22050, 440)))},
-          {"voice", Text("OggS") + Bytes(500, 0x5A), true}};
+  return {{"tone", PcmWave(Pcm(1, 22050), AsBytes(Tone(2000, 1, 22050, 440))), false, 3},  // in DVD1
+          {"voice", Text("OggS") + Bytes(500, 0x5A), true, 3}};
 }
 
 TEST(WindowsLockedSet, ALockedMetafileIsRefusedWithAMessageAndFreedLater) {
@@ -71,8 +71,6 @@ TEST(WindowsLockedSet, ASetInAReadOnlyFolderLoadsAndExtractsElsewhere) {
   const std::string names[] = {dir.path(), dir.file("SchemaMetafile_Harddrive.csc"),
                                dir.file("SchemaMetafile_DVD1.csc")};
   for (const std::string& name : names) ASSERT_TRUE(SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY));
-  // Read-only files refuse writers: the set is opened for reading only.
-  EXPECT_EQ(CreateFileA(names[1].c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
   CSoundCatalogue catalogue;
   EXPECT_TRUE(catalogue.Load(dir.dir().c_str(), nullptr, nullptr));
   catalogue.m_listModel.Rebuild();
