@@ -13,11 +13,14 @@ echo "== build and test =="
 bash scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
-echo "== Windows: cross build, its tests under Wine, and the same output as the Linux build =="
+echo "== Windows: cross build (Qt for Windows from the cache, built once when missing), its tests under Wine, and the same output as the Linux build =="
 bash scripts/build-windows.sh build-windows
 ctest --test-dir build-windows --output-on-failure -j "$(nproc)"
 bash scripts/compare-windows.sh
 scripts/wine-run.sh --stop
+
+echo "== Windows packages: the installer and the zip, checked under Wine =="
+bash scripts/check-windows-package.sh
 
 echo "== the Debian package: lintian, desktop entry, AppStream, files, man pages, installed programs =="
 bash scripts/check-package.sh build
