@@ -76,7 +76,10 @@ void CUnknownDataPage::SetData(const uint8_t* pData) {
 }
 
 QFont CUnknownDataPage::HexFont() {
-  QFont font(QStringLiteral("Courier New"));
+  // Where Courier New is missing (Wine without Microsoft's fonts), another fixed-pitch face keeps
+  // the boxes over their bytes.
+  QFont font;
+  font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
   font.setStyleHint(QFont::TypeWriter);
   font.setPointSize(10);
   return font;

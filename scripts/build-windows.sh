@@ -17,7 +17,8 @@ toolchain=$root/cmake/mingw-w64-x86_64.cmake
 jobs=$(nproc)
 
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-  wine wine64 dpkg-dev cmake ninja-build pkg-config googletest libcli11-dev nlohmann-json3-dev make imagemagick)
+  wine wine64 dpkg-dev cmake ninja-build pkg-config googletest libcli11-dev nlohmann-json3-dev make imagemagick
+  fonts-wine)  # Tahoma and the other fonts Wine gives Windows programs
 source "$root/scripts/debian-packages.sh"
 install_missing "${packages[@]}"
 
