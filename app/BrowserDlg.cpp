@@ -175,8 +175,10 @@ bool CBrowserDlg::OnInitDialog() {
     QAction* where = menu->addAction(QString());
     where->setObjectName(QStringLiteral("extractionFolderPath"));
     where->setEnabled(false);
-    connect(menu, &QMenu::aboutToShow, where, [where] { where->setText(ExtractionFolder()); });
-    where->setText(ExtractionFolder());
+    // Shown as the system writes paths (backslashes on Windows).
+    const auto showFolder = [where] { where->setText(QDir::toNativeSeparators(ExtractionFolder())); };
+    connect(menu, &QMenu::aboutToShow, where, showFolder);
+    showFolder();
     menu->addSeparator();
     connect(menu->addAction(QStringLiteral("Reset &Layout")), &QAction::triggered, this, &CBrowserDlg::ResetLayout);
     menu->addSeparator();
