@@ -14,13 +14,9 @@ namespace {
 enum class Outcome { Loads, NoLocation, Memory, Archive, Other };
 
 // Records the steps of a run; the load fails as told.
-class FakeApp : public CBrowserApp {
+class FakeApp : private TempSetDir, public CBrowserApp {
  public:
   explicit FakeApp(Outcome outcome) : m_outcome(outcome) {}
-  ~FakeApp() override {  // the metafiles are closed before their folder goes
-    delete m_pCatalogue;
-    m_pCatalogue = nullptr;
-  }
   std::vector<std::string> steps;
   std::string progressTitle;
   bool progressVisible = false;
@@ -38,14 +34,14 @@ class FakeApp : public CBrowserApp {
       progressVisible = m_pProgress->isVisible();
     }
     if (m_outcome == Outcome::NoLocation) return false;
-    path = m_set.dir();
+    path = dir.dir();
     return true;
   }
   void LoadCatalogue(const std::string& path, IProgressSink* progress) override {
     steps.push_back("load");
     MetafileSetWriter w;
     MakeSampleSet(w);
-    w.Write(m_set.path());
+    w.Write(dir.path());
     CBrowserApp::LoadCatalogue(path, progress);
     switch (m_outcome) {
       case Outcome::Memory: throw std::bad_alloc();
@@ -62,7 +58,6 @@ class FakeApp : public CBrowserApp {
 
  private:
   Outcome m_outcome;
-  TempDir m_set;
 };
 
 // Runs the test in a directory of its own, holding a stale playback file.

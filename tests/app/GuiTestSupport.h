@@ -79,16 +79,14 @@ class TempCwdAndAudio {
 
 // An application object whose catalogue is loaded from a set written into a temporary
 // directory (the sample set unless another writer is given). It opens no window itself.
-class LoadedApp : public CBrowserApp {
+// A base before CBrowserApp, so that the set's folder outlives the application object and its
+// catalogue's open metafiles (Windows refuses to remove open files).
+struct TempSetDir {
+  TempDir dir;
+};
+class LoadedApp : public TempSetDir, public CBrowserApp {
  public:
   explicit LoadedApp(const std::function<void(MetafileSetWriter&)>& make = {});
-  // The catalogue lets go of its metafiles before their folder goes (Windows refuses to remove
-  // open files).
-  ~LoadedApp() override {
-    delete m_pCatalogue;
-    m_pCatalogue = nullptr;
-  }
-  TempDir dir;
 };
 
 // Runs `answer` on the next modal dialog that opens (polling from a timer), e.g. to read and
