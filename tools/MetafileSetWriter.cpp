@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
-#include <sys/stat.h>
 
 namespace {
 const char* const kNames[MetafileSetWriter::kFileCount] = {
@@ -155,7 +155,9 @@ bool MetafileSetWriter::Write(const std::string& dir, std::string* error) {
   } catch (const std::exception& e) {
     return fail(e.what());
   }
-  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) return fail(dir + ": " + strerror(errno));
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);  // a missing parent folder is made too
+  if (ec) return fail(dir + ": " + ec.message());
   for (int f = 0; f < kFileCount; ++f) {
     std::string path = dir + "/" + kNames[f];
     FILE* out = fopen(path.c_str(), "wb");

@@ -134,6 +134,12 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   EXPECT_EQ(Vantor("extract " + set->path() + " --out " + out.path()).out, "Extracted 5 of 18 files.\n");
   EXPECT_EQ(Vantor("extract " + set->path() + " --rows 1-2,18 --out " + out.path()).out, "Extracted 2 of 3 files.\n");
   EXPECT_EQ(Vantor("extract " + set->path() + " --rows 19 --out " + out.path()).status, 2);
+  // vantor-mkset makes the folders it writes into; a file in the way is refused with exit 1.
+  EXPECT_EQ(Exec(std::string(MKSET_BIN) + " --sample " + out.file("Games/Quarnhold")).status, 0);
+  EXPECT_EQ(Vantor("list " + out.file("Games/Quarnhold")).lines().size(), 18u);
+  r = Exec(std::string(MKSET_BIN) + " --sample " + out.file("Games/Quarnhold/SchemaMetafile.csc/set"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("vantor-mkset: " + out.file("Games/Quarnhold/SchemaMetafile.csc/set") + ": ", 0), 0u) << r.err;
 
   // A cut hard-drive metafile: exit 3, diagnostics on stderr, what was read still listed.
   TempDir cut;
