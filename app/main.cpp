@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include "app/BrowserApp.h"
 #include "app/QtMessageBox.h"
 #include "platform/DesktopStart.h"
+#include "platform/PathUtil.h"
 
 namespace {
 
@@ -74,8 +74,7 @@ int main(int argc, char** argv) {
   SetMessageBoxPresenter(QtMessageBoxPresenter);
 
   // DIR is taken from where the program was started.
-  std::error_code ec;
-  if (!dir.empty()) dir = std::filesystem::absolute(dir, ec).string();
+  if (!dir.empty()) dir = AbsolutePath(dir);
 
   // Extracted files and the playback file go into the current directory. A program started
   // from a desktop menu may be given one it cannot write ("/", "C:\Program Files\Quarn Vantor"):

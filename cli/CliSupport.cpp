@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <sys/stat.h>
 
 #include "catalogue/MetafileLocator.h"
@@ -156,8 +155,7 @@ int LoadRow(const std::vector<std::string>& args, const ListOptions& options, Lo
   row = strtol(args.back().c_str(), &end, 10);
   if (*end != 0 || args.back().empty()) return UsageError("ROW must be a row number: " + args.back());
   std::string dir = args.size() == 2 ? args[0] : std::string();
-  std::error_code ec;
-  if (!dir.empty()) dir = std::filesystem::absolute(dir, ec).string();  // callers may change directory
+  if (!dir.empty()) dir = AbsolutePath(dir);  // callers may change directory
   const int status = LoadSet(dir, set);
   if (status == EXIT_USAGE) return status;
   CSoundListModel& model = set.catalogue->m_listModel;

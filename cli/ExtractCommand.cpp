@@ -81,14 +81,14 @@ class ExtractCommand : public Command {
     // The catalogue opens metafiles by its base path long after the output directory became
     // the current one: the set's path must not be relative.
     std::error_code ec;
-    if (!dir.empty() && std::filesystem::exists(dir, ec)) dir = std::filesystem::absolute(dir, ec).string();
+    if (!dir.empty() && std::filesystem::exists(dir, ec)) dir = AbsolutePath(dir);
     LoadedSet set;
     const int loaded = LoadSet(dir, set);
     if (loaded == EXIT_USAGE) return loaded;
     CSoundCatalogue& catalogue = *set.catalogue;
     if (!IsAbsolutePath(catalogue.m_szBasePath)) {
-      const std::string base = std::filesystem::absolute(catalogue.m_szBasePath, ec).string() + kPathSeparator;
-      if (ec || !catalogue.SetBasePath(base.c_str())) return UsageError("path too long: " + base);
+      const std::string base = AbsolutePath(catalogue.m_szBasePath) + kPathSeparator;
+      if (!catalogue.SetBasePath(base.c_str())) return UsageError("path too long: " + base);
     }
     CSoundListModel& model = catalogue.m_listModel;
     if (int bad = PrepareList(model, options)) return bad;

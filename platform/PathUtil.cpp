@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -72,6 +73,13 @@ bool IsAbsolutePath(const std::string& path) {
 #else
   return false;
 #endif
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.size() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1])) return path;
+  std::error_code ec;
+  std::string absolute = std::filesystem::absolute(path, ec).string();
+  return ec ? path : absolute;
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

@@ -36,6 +36,9 @@ inline constexpr char kPathSeparator = '/';
 #endif
 // An absolute path: "/..." on both systems; on Windows also "C:\...", "C:/..." and "\\server\...".
 bool IsAbsolutePath(const std::string& path);
+// `path` made absolute against the current folder. A network name ("\\server\share\...") is
+// returned as it is: MinGW's std::filesystem takes it for a folder on the current drive.
+std::string AbsolutePath(const std::string& path);
 
 // Finds the entry of `dir` whose name equals `name` ignoring case; the exact name wins.
 // Returns the full path of the entry, or an empty string when there is none.

@@ -11,6 +11,7 @@
 #include "catalogue/MetafileLocator.h"
 #include "catalogue/SoundCatalogue.h"
 #include "codec/AcmDriverRegistration.h"
+#include "platform/PathUtil.h"
 #include "platform/WaveOut.h"
 #include "tests/support/TempDir.h"
 #include "tools/MetafileSetWriter.h"
@@ -116,6 +117,16 @@ TEST(WindowsPaths, ASetBelowANonAnsiFolderNameLoads) {
   std::string upper = dir;
   for (char& c : upper) c = (c >= 'a' && c <= 'z') ? c - 32 : (c == '\\' ? '/' : c);
   EXPECT_TRUE(ProbeMetafileSet(upper.c_str(), found));
+}
+
+// MinGW's std::filesystem::absolute turns "\\nas\games" into "C:\nas\games": a set on a network
+// share opened by its name (Open with, the command line) must keep the name.
+TEST(WindowsPaths, NetworkNamesStayAsGivenAndRelativeOnesJoinTheCurrentFolder) {
+  EXPECT_EQ(AbsolutePath("\\\\nas\\games\\Quarnhold"), "\\\\nas\\games\\Quarnhold");
+  EXPECT_EQ(AbsolutePath("//nas/games"), "//nas/games");
+  char current[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, current), 0u);
+  EXPECT_EQ(AbsolutePath("Quarnhold"), std::string(current) + "\\Quarnhold");
 }
 
 }  // namespace
