@@ -38,7 +38,7 @@ if [ -f "$prefix/.done" ]; then
 fi
 
 work=$cache/qt-build-$key
-echo "build-qt-windows: building Qt $version for Windows into $prefix (the first build takes about 30-40 minutes on 2 cores)"
+echo "build-qt-windows: building Qt $version for Windows into $prefix (the first build takes 15 to 55 minutes on 2 cores)"
 start=$(date +%s)
 rm -rf "$work" "$prefix"
 mkdir -p "$work"
