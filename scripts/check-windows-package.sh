@@ -29,8 +29,13 @@ unzip -q "$zip" -d "$work/portable"
 portable=$(ls -d "$work"/portable/quarn-vantor-*)
 diff -r "$dist" "$portable" >/dev/null || fail "the zip is not dist/"
 # From where it was unpacked, with nothing but its own DLLs.
-(cd "$work" && wine "$portable/vantor-mkset.exe" --demo demo >/dev/null && wine "$portable/vantor.exe" info demo |
-  grep -q "^tags: ") || fail "the zip's programs do not run from their folder"
+# (Output goes to files before grep: a grep -q that stops reading would break the pipe under the
+# program while it still writes, and pipefail would count that as the program's failure.)
+if ! (cd "$work" && wine "$portable/vantor-mkset.exe" --demo demo >/dev/null &&
+  wine "$portable/vantor.exe" info demo >info.txt 2>info.err) || ! grep -q "^tags: " "$work/info.txt"; then
+  fail "the zip's programs do not run from their folder"
+  cat "$work/info.txt" "$work/info.err" >&2 || true
+fi
 
 echo "== $(basename "$setup") /S =="
 wine "$setup" /S
@@ -48,8 +53,8 @@ for value in "DisplayName    REG_SZ    Quarn Vantor" "DisplayVersion    REG_SZ  
   grep -qF "$value" <<<"$entry" || fail "uninstall entry: no $value"
 done
 verb='HKLM\Software\Classes\SystemFileAssociations\.csc\shell\QuarnVantor'
-reg_query "$verb" | grep -qF "REG_SZ    Open with Quarn Vantor" || fail "no Open with Quarn Vantor"
-reg_query "$verb\\command" | grep -qF '"C:\Program Files\Quarn Vantor\quarn-vantor.exe" "%1"' || fail "the verb's command"
+grep -qF "REG_SZ    Open with Quarn Vantor" <<<"$(reg_query "$verb")" || fail "no Open with Quarn Vantor"
+grep -qF '"C:\Program Files\Quarn Vantor\quarn-vantor.exe" "%1"' <<<"$(reg_query "$verb\\command")" || fail "the verb's command"
 
 # A setting, as the program stores it.
 mkdir -p "$prefix/drive_c/Games"
@@ -64,7 +69,7 @@ wine --stop
 reg_query "$key" >/dev/null && fail "the uninstall entry is left"
 reg_query "$verb" >/dev/null && fail "Open with Quarn Vantor is left"
 reg_query 'HKLM\Software\Classes\Applications\quarn-vantor.exe' >/dev/null && fail "the Applications entry is left"
-reg_query 'HKLM\Software\Quarn Vantor' | grep -q 'Games' || fail "the setting went with the program"
+grep -q 'Games' <<<"$(reg_query 'HKLM\Software\Quarn Vantor')" || fail "the setting went with the program"
 
 [ "$failures" = 0 ] || { echo "check-windows-package: $failures failure(s)" >&2; exit 1; }
 echo "check-windows-package: all checks passed"
