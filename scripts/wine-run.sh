@@ -29,6 +29,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineboot -i >/dev/null 2>&1 || true
       wineserver -w
+      # Debian's Wine does not list fonts-wine's Tahoma by itself, and without it (the face of
+      # "MS Shell Dlg") windows get a serif one: the prefix's Fonts folder has it, as on Windows.
+      cp -n /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     fi
   ) 9>"$base/.init-lock"
 fi
