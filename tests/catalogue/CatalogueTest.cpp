@@ -1,27 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "catalogue/SoundCatalogue.h"
 #include "tests/support/CatalogueProbes.h"
-#include "tests/support/TempDir.h"
 #include "tools/SetGenerator.h"
 
 namespace {
-
-// Load's result and the diagnostics it printed.
-struct Loaded {
-  bool ok;
-  std::string printed;
-};
-Loaded LoadCapturing(CSoundCatalogue& c, const std::string& path, IProgressSink* sink = nullptr) {
-  char* text = nullptr;
-  size_t size = 0;
-  FILE* out = open_memstream(&text, &size);
-  bool ok = c.Load(path.c_str(), sink, out);
-  fclose(out);
-  Loaded result{ok, std::string(text, size)};
-  free(text);
-  return result;
-}
 
 const std::vector<uint8_t> kEmptyTables = Zeros(13) + std::vector<uint8_t>{0x00, 0x00, 0x00, 0x00, 0x00};
 const char kCutDiagnostics[] = "CArchiver exception!\nErrorCode = 0x0006, Message = \"<none>\"\n";
@@ -60,7 +42,7 @@ TEST(LoadTest, EmptyTablesStagesAndCutTable) {
   dir.Write("SCHEMAMETAFILE_HardDrive.CSC", kEmptyTables);  // names match ignoring case
   CountingCatalogue c;
   RecordingSink sink;
-  Loaded loaded = LoadCapturing(c, dir.dir(), &sink);
+  LoadPrinted loaded = LoadPrinting(c, dir.dir(), &sink);
   EXPECT_TRUE(loaded.ok);
   EXPECT_EQ(loaded.printed, "");
   EXPECT_EQ(sink.calls, (std::vector<std::string>{"SetStage(0,1,Reading Sound Tags...)", "Step(0)",
@@ -73,7 +55,7 @@ TEST(LoadTest, EmptyTablesStagesAndCutTable) {
   EXPECT_EQ(std::string(c.m_szBasePath), dir.dir());
 
   dir.Write("SCHEMAMETAFILE_HardDrive.CSC", std::vector<uint8_t>(kEmptyTables.begin(), kEmptyTables.end() - 1));
-  loaded = LoadCapturing(c, dir.dir());
+  loaded = LoadPrinting(c, dir.dir());
   EXPECT_FALSE(loaded.ok);
   EXPECT_EQ(loaded.printed, kCutDiagnostics);
 }
@@ -82,15 +64,14 @@ TEST(LoadTest, MissingSetAndSecondLoadEmptiesFirst) {
   TempDir dir;
   MetafileSetWriter w;
   MakeSampleSet(w);
-  ASSERT_TRUE(w.Write(dir.path()));
   CSoundCatalogue c;
-  ASSERT_TRUE(LoadCapturing(c, dir.dir()).ok);
+  ASSERT_TRUE(WriteAndLoad(w, dir, c));
   EXPECT_GT(c.m_taggedSounds.GetCount(), 0);
   c.m_listModel.Rebuild();
   EXPECT_GT(c.m_listModel.nCount, 0u);
 
   TempDir empty;
-  Loaded loaded = LoadCapturing(c, empty.dir());
+  LoadPrinted loaded = LoadPrinting(c, empty.dir());
   EXPECT_FALSE(loaded.ok);
   EXPECT_EQ(loaded.printed,
             "CArchiver exception!\nErrorCode = 0x0005, Message = \"CSMFileArchiver::Open: error opening file!\"\n");
@@ -100,7 +81,7 @@ TEST(LoadTest, MissingSetAndSecondLoadEmptiesFirst) {
   EXPECT_EQ(c.m_listModel.nCount, 0u);
 
   // A path longer than the base path buffer is refused, never overflowed.
-  loaded = LoadCapturing(c, "/" + std::string(400, 'd') + "/");
+  loaded = LoadPrinting(c, "/" + std::string(400, 'd') + "/");
   EXPECT_FALSE(loaded.ok);
   EXPECT_NE(loaded.printed.find("0x0005"), std::string::npos);
 }
@@ -121,7 +102,7 @@ TEST(LoadTest, CutRecordFailsAfterAssigningEarlierPointers) {
   ASSERT_TRUE(w.Write(dir.path()));
   dir.Write("SchemaMetafile_Harddrive.csc", f2);
   CSoundCatalogue c;
-  Loaded loaded = LoadCapturing(c, dir.dir());
+  LoadPrinted loaded = LoadPrinting(c, dir.dir());
   EXPECT_FALSE(loaded.ok);
   EXPECT_EQ(loaded.printed, kCutDiagnostics);
   EXPECT_NE(c.m_soundInfos.GetMissionSoundInfo(0), nullptr);

@@ -12,8 +12,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Le32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
-
 TEST(WaveWriterTest, PcmHeadersAndSamples) {
   // 8 bits, mono, odd data size: unsigned samples and a pad byte after "data".
   EXPECT_EQ(WriteWavePcm(Clip{11025, 1, {0.0f, 1.0f, -1.0f}}, 8),

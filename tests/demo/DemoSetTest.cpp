@@ -6,8 +6,7 @@
 #include <set>
 #include <string>
 
-#include "catalogue/SoundCatalogue.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/CatalogueProbes.h"
 #include "tools/AudioSets.h"
 
 namespace {
@@ -17,8 +16,7 @@ class DemoSetTest : public ::testing::Test {
   static void SetUpTestSuite() {
     MetafileSetWriter writer;
     MakeDemoSet(writer, &manifest);
-    ASSERT_TRUE(writer.Write(dir.path()));
-    ASSERT_TRUE(catalogue.Load(dir.dir().c_str(), nullptr, nullptr));
+    ASSERT_TRUE(WriteAndLoad(writer, dir, catalogue));
   }
   static inline TempDir dir;
   static inline AudioSetManifest manifest;

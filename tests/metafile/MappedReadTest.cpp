@@ -4,14 +4,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "catalogue/SoundCatalogue.h"
 #include "metafile/SMRecordPool.h"
 #include "platform/MappedFile.h"
 #include "tests/support/CatalogueProbes.h"
-#include "tests/support/TempDir.h"
-#include "tools/MetafileSetWriter.h"
 #include "tools/SetGenerator.h"
-#include "views/SoundListColumns.h"
 
 namespace {
 
@@ -63,13 +59,8 @@ std::vector<std::string> Everything(CSoundCatalogue& catalogue) {
   CSoundListModel& model = catalogue.m_listModel;
   model.Rebuild();
   std::vector<std::string> out;
-  char cell[kCellTextSize];
   for (uint32_t r = 0; r < model.nCount; ++r) {
-    for (int k = 0; k < COL_KIND_COUNT; ++k) {
-      const ColumnKind kind = static_cast<ColumnKind>(k);
-      GetCellText(&model, r, &kind, 1, 0, cell, sizeof cell);
-      out.emplace_back(cell);
-    }
+    for (int k = 0; k < COL_KIND_COUNT; ++k) out.push_back(CellText(model, r, static_cast<ColumnKind>(k)));
     const CSMSoundInfo* info = model.ItemAt(r)->pInfo;
     if (info) out.emplace_back(reinterpret_cast<const char*>(info->m_unknown), CSMSoundInfo::kUnknownSize);
   }
@@ -89,20 +80,14 @@ TEST(MappedReadTest, MappingIsReadExactlyAsTheStream) {
 
   // Texts come from the mapping as they lie; one cut short by the end of the file is a copy of
   // what was there.
-  dir.Write("s", std::vector<uint8_t>{3, 0, 0, 0, 'a', 'b', 'c', 9, 0, 0, 0, 'x', 'y'});
-  FILE* file = fopen(dir.file("s").c_str(), "rb");
-  CArchiver ar;
-  ar.SetRecordPool(&pool);
-  ar.Open(file, CArchiver::MODE_LOAD);
+  Loading in({3, 0, 0, 0, 'a', 'b', 'c', 9, 0, 0, 0, 'x', 'y'}, &pool);
   CSMString whole, cut;
-  whole.Serialize(ar);
+  whole.Serialize(in.ar);
   EXPECT_EQ(whole.GetText(), "abc");
   EXPECT_FALSE(whole.m_bOwned);
-  EXPECT_EQ(CodeOf([&] { cut.Serialize(ar); }), 6);
+  EXPECT_EQ(CodeOf([&] { cut.Serialize(in.ar); }), 6);
   EXPECT_EQ(cut.GetText(), "xy");
   EXPECT_EQ(cut.m_nLength, 9u);
-  ar.Close();
-  fclose(file);
 }
 
 TEST(MappedReadTest, MappedAndStreamedLoadsShowTheSame) {
@@ -132,9 +117,8 @@ TEST(MappedReadTest, FilesCutShortAfterTheLoadReadAsEmpty) {
   TempDir dir;
   MetafileSetWriter writer;
   MakeBenchSet(writer, 200, 3);
-  ASSERT_TRUE(writer.Write(dir.path()));
   CSoundCatalogue catalogue;
-  ASSERT_TRUE(catalogue.Load(dir.dir().c_str(), nullptr, nullptr));
+  ASSERT_TRUE(WriteAndLoad(writer, dir, catalogue));
   const size_t rows = Everything(catalogue).size();
 
   // Another program rewrites the set under the loaded catalogue: every metafile cut to nothing.

@@ -1,31 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "catalogue/SoundCatalogue.h"
 #include "metafile/MissionSounds.h"
 #include "metafile/SMRecordPool.h"
 #include "metafile/SoundInfo.h"
 #include "metafile/SoundTags.h"
 #include "tests/support/CatalogueProbes.h"
-#include "tests/support/TempDir.h"
-#include "tools/MetafileSetWriter.h"
 
 namespace {
-
-// An archiver loading from literal bytes in a temporary file.
-struct Loading {
-  explicit Loading(const std::vector<uint8_t>& bytes) {
-    dir.Write("r", bytes);
-    file = fopen(dir.file("r").c_str(), "rb");
-    ar.Open(file, 1);
-  }
-  ~Loading() {
-    ar.Close();
-    fclose(file);
-  }
-  TempDir dir;
-  FILE* file = nullptr;
-  CArchiver ar;
-};
 
 // Loads a record from literal bytes: the error code (0 for none) and the bytes consumed.
 struct Loaded {
@@ -206,10 +187,6 @@ TEST(SoundInfoTest, RecordLayout) {
   EXPECT_EQ(info.GetFile(2), nullptr);
 }
 
-std::vector<uint8_t> Le32(uint32_t v) {
-  return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
-}
-
 // The hard-drive file: header, no tags, three tagged and two mission sounds, then one record at byte 49.
 // DVD2: a record without files at 0x10.
 TEST(SoundInfoTableTest, OneReadPerDistinctRecordInAddressOrder) {
@@ -274,20 +251,16 @@ TEST(SoundInfoTableTest, RecordsReadingTheSameBytesOverAndOverEndTheLoad) {
   TempDir dir;
   ASSERT_TRUE(w.Write(dir.path()));
   CSoundCatalogue catalogue;
-  FILE* diagnostics = tmpfile();
-  EXPECT_FALSE(catalogue.Load(dir.dir().c_str(), nullptr, diagnostics));
-  char text[256] = {};
-  rewind(diagnostics);
-  fread(text, 1, sizeof text - 1, diagnostics);
-  fclose(diagnostics);
-  EXPECT_STREQ(text, "CArchiver exception!\nErrorCode = 0x0006, Message = \"CSMSoundInfoTable::Build: records overlap\"\n");
+  const LoadPrinted loaded = LoadPrinting(catalogue, dir.dir());
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_EQ(loaded.printed,
+            "CArchiver exception!\nErrorCode = 0x0006, Message = \"CSMSoundInfoTable::Build: records overlap\"\n");
   EXPECT_LT(catalogue.m_soundInfos.GetLoadedCount(), static_cast<int32_t>(kRecords));
 
   // A few records inside others still load.
   w.taggedSounds.resize(20);
   catalogue.Clear();  // Windows refuses to rewrite a file that is still mapped
-  ASSERT_TRUE(w.Write(dir.path()));
-  ASSERT_TRUE(catalogue.Load(dir.dir().c_str(), nullptr, nullptr));
+  ASSERT_TRUE(WriteAndLoad(w, dir, catalogue));
   EXPECT_EQ(catalogue.m_soundInfos.GetLoadedCount(), 20);
   EXPECT_EQ(catalogue.m_soundInfos.GetTaggedSoundInfo(19)->GetFile(0)->m_name.m_nLength, kEnd - 20 * kStep);
 }

@@ -1,39 +1,23 @@
 // The man pages (docs/man) and vantor's bash completion list the options that the programs'
 // --help lists: no more, no fewer.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 
-#include "tests/support/TempDir.h"
+#include "tests/support/Shell.h"
 
 namespace {
 
 using Names = std::set<std::string>;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
-
-// Standard output of a shell command, which must succeed.
+// Standard output and error of a shell command, which must succeed.
 std::string Output(const std::string& command) {
-  TempDir tmp;
-  int status = std::system((command + " >" + tmp.file("out") + " 2>&1").c_str());
-  std::string out = Slurp(tmp.file("out"));
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << "\n" << out;
-  return out;
+  const ShellRun run = Run(command + " 2>&1");
+  EXPECT_EQ(run.status, 0) << command << "\n" << run.out;
+  return run.out;
 }
 
 Names Matches(const std::string& text, const std::regex& re) {

@@ -41,3 +41,7 @@ inline std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<
 }
 inline std::vector<uint8_t> Text(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 inline std::vector<uint8_t> Zeros(size_t n) { return std::vector<uint8_t>(n, 0); }
+inline std::vector<uint8_t> Le32(uint32_t v) {
+  return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+          static_cast<uint8_t>(v >> 24)};
+}

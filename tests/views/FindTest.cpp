@@ -5,20 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/SoundCatalogue.h"
 #include "platform/TextCodec.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/CatalogueProbes.h"
 #include "tools/SetGenerator.h"
-#include "views/SoundListColumns.h"
 #include "views/SoundListFind.h"
 
 namespace {
-
-std::string Cell(const CSoundListModel& m, int64_t row, ColumnKind kind) {
-  char text[kCellTextSize];
-  GetCellText(&m, row, &kind, 1, 0, text, sizeof text);
-  return text;
-}
 
 std::vector<uint32_t> MatcherRows(const CSoundListModel& m, const CFindQuery& q) {
   std::vector<uint32_t> rows;
@@ -36,8 +28,7 @@ class FindTest : public ::testing::Test {
       MakeBenchSet(w, 300, 7);
     else
       MakeSampleSet(w);
-    ASSERT_TRUE(w.Write(dir.path()));
-    ASSERT_TRUE(catalogue.Load(dir.dir().c_str(), nullptr, nullptr));
+    ASSERT_TRUE(WriteAndLoad(w, dir, catalogue));
     model().Rebuild();
   }
   CSoundListModel& model() { return catalogue.m_listModel; }
@@ -96,11 +87,11 @@ TEST_F(FindTest, EveryColumnKindIsReachable) {
   for (int k = 0; k < COL_KIND_COUNT; ++k) {
     bool reached = false;
     for (uint32_t r = 0; r < model().nCount && !reached; ++r) {
-      const std::string text = Cell(model(), r, static_cast<ColumnKind>(k));
+      const std::string text = CellText(model(), r, static_cast<ColumnKind>(k));
       if (text.empty()) continue;
       bool elsewhere = false;
       for (int o = 0; o < COL_KIND_COUNT; ++o)
-        if (o != k && Cell(model(), r, static_cast<ColumnKind>(o)).find(text) != std::string::npos) elsewhere = true;
+        elsewhere |= o != k && CellText(model(), r, static_cast<ColumnKind>(o)).find(text) != std::string::npos;
       if (elsewhere) continue;
       const CFindQuery query(Cp1252ToUtf8(text));
       reached = RowMatches(model(), r, query);
@@ -121,8 +112,8 @@ TEST_F(FindTest, HiddenColumnsCountAndNoMatchFindsNothing) {
   ASSERT_FALSE(found.empty());
   for (uint32_t r : found) {
     for (int k = 0; k <= COL_SUBTITLE; ++k)
-      EXPECT_FALSE(spanish.Matches(Cell(model(), r, static_cast<ColumnKind>(k))));
-    EXPECT_EQ(Cell(model(), r, COL_SUBTITLE_SPANISH), "ES A storm is coming.");
+      EXPECT_FALSE(spanish.Matches(CellText(model(), r, static_cast<ColumnKind>(k))));
+    EXPECT_EQ(CellText(model(), r, COL_SUBTITLE_SPANISH), "ES A storm is coming.");
   }
   index.FindRows(model(), spanish, rows);
   EXPECT_EQ(rows, found);

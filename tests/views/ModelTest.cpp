@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/SoundCatalogue.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/CatalogueProbes.h"
 #include "tools/SetGenerator.h"
-#include "views/SoundListColumns.h"
 #include "views/SoundListRanks.h"
 #include "views/SoundListSort.h"
 
@@ -20,22 +18,16 @@ class ModelTest : public ::testing::Test {
   void SetUp() override {
     MetafileSetWriter w;
     MakeSampleSet(w);
-    ASSERT_TRUE(w.Write(dir.path()));
-    ASSERT_TRUE(catalogue.Load(dir.dir().c_str(), nullptr, nullptr));
+    ASSERT_TRUE(WriteAndLoad(w, dir, catalogue));
     model().Rebuild();
   }
 
   CSoundListModel& model() { return catalogue.m_listModel; }
 
-  std::string Cell(const CSoundListModel& m, int64_t row, ColumnKind kind) {
-    char text[kCellTextSize];
-    GetCellText(&m, row, &kind, 1, 0, text, sizeof text);
-    return text;
-  }
   // One column of every row, in display order.
   std::vector<std::string> Column(const CSoundListModel& m, ColumnKind kind) {
     std::vector<std::string> out;
-    for (uint32_t r = 0; r < m.nCount; ++r) out.push_back(Cell(m, r, kind));
+    for (uint32_t r = 0; r < m.nCount; ++r) out.push_back(CellText(m, r, kind));
     return out;
   }
 
@@ -156,7 +148,8 @@ TEST_F(ModelTest, CellTextOfEveryColumnKind) {
       {0, COL_LOCATION, "D1: 0x0000000D"}, {7, COL_LOCATION, ""}, {0, COL_SIZE, "600"}, {5, COL_SIZE, "0"},
       {0, COL_SUBTITLE, "The wind is calm."}, {0, COL_SUBTITLE_FRENCH, "FR The wind is calm."},
       {0, COL_SUBTITLE_SPANISH, "ES The wind is calm."}};
-  for (const auto& c : cells) EXPECT_EQ(Cell(model(), c.row, c.kind), c.text) << "row " << c.row << " kind " << c.kind;
+  for (const auto& c : cells)
+    EXPECT_EQ(CellText(model(), c.row, c.kind), c.text) << "row " << c.row << " kind " << c.kind;
 
   char text[kCellTextSize] = "junk";
   ColumnKind kinds[] = {COL_ID, static_cast<ColumnKind>(12)};
@@ -180,9 +173,8 @@ TEST(FormatTagListTest, PiecesFitWholeOrNotAtAll) {
   info.files.resize(1);
   int rec = w.AddRecord(2, info);
   w.taggedSounds = {{{{0, 0}, {0, 0}, {0, 0}, {1, 0xFFFFFFFF}}, MetafileSetWriter::Address::Item(rec)}};
-  ASSERT_TRUE(w.Write(dir.path()));
   CSoundCatalogue c;
-  ASSERT_TRUE(c.Load(dir.dir().c_str(), nullptr, nullptr));
+  ASSERT_TRUE(WriteAndLoad(w, dir, c));
   const CSMTaggedSound& sound = c.m_taggedSounds[0];
   std::string piece = longName + ".s ";
   size_t total = 3 * piece.size() + 5;  // no blank after the last piece
@@ -287,9 +279,8 @@ TEST_F(SortTest, EveryKindOrdersByItsChain) {
   TempDir large;
   MetafileSetWriter w;
   MakeBenchSet(w, 400, 3);
-  ASSERT_TRUE(w.Write(large.path()));
   CSoundCatalogue c;
-  ASSERT_TRUE(c.Load(large.dir().c_str(), nullptr, nullptr));
+  ASSERT_TRUE(WriteAndLoad(w, large, c));
   c.m_listModel.Rebuild();
   ASSERT_GT(c.m_listModel.nCount, 1000u);
   ExpectTwoThreadsRankAsOne(c);
@@ -326,9 +317,8 @@ TEST_F(SortTest, RanksSeeTextsAsTheComparatorsDo) {
   });
   for (auto& m : w.missionSounds)
     if (rng() % 4 == 0) m.name = std::string("m01_a\0", 6) + std::to_string(rng() % 3) + "_male";
-  ASSERT_TRUE(w.Write(set.path()));
   CSoundCatalogue c;
-  ASSERT_TRUE(c.Load(set.dir().c_str(), nullptr, nullptr));
+  ASSERT_TRUE(WriteAndLoad(w, set, c));
   c.m_listModel.Rebuild();
   ASSERT_GT(c.m_listModel.nCount, 4000u);
   ExpectTwoThreadsRankAsOne(c);
@@ -350,8 +340,8 @@ TEST_F(SortTest, IdPutsTaggedFirstThenMissionsByName) {
 
   model().SetSort(COL_ID, true);  // descending reverses the tie-breaks too
   model().Sort();
-  EXPECT_EQ(Cell(model(), 0, COL_ID), "m07_crowd");
-  EXPECT_EQ(Cell(model(), 0, COL_FILENAME), "wind_storm.ogg");
+  EXPECT_EQ(CellText(model(), 0, COL_ID), "m07_crowd");
+  EXPECT_EQ(CellText(model(), 0, COL_FILENAME), "wind_storm.ogg");
   EXPECT_EQ(model().ItemAt(17)->kind, ITEM_TAGGED);
 }
 
@@ -360,7 +350,7 @@ TEST_F(SortTest, LocationPutsMissingFilesFirst) {
   model().Sort();
   std::vector<std::string> loc = Column(model(), COL_LOCATION);
   for (int r = 0; r < 5; ++r) EXPECT_EQ(loc[r], "") << r;  // missing files first
-  EXPECT_EQ(Cell(model(), 0, COL_FILENAME), "");           // the "none" files before guard_lost
+  EXPECT_EQ(CellText(model(), 0, COL_FILENAME), "");           // the "none" files before guard_lost
   EXPECT_EQ(loc[5], "D1: 0x0000000D");
   EXPECT_EQ(loc.back(), "D3: 0x0000000D");
 }
@@ -378,23 +368,23 @@ TEST_F(SortTest, HeaderClickCycle) {
   HeaderClickResult r = click(4);  // Size: ascending, up arrow
   EXPECT_EQ(r.newColumn, 4);
   EXPECT_EQ(r.arrowImage, 1);
-  EXPECT_EQ(Cell(model(), 0, COL_SIZE), "0");
+  EXPECT_EQ(CellText(model(), 0, COL_SIZE), "0");
   r = click(4);  // descending, down arrow
   EXPECT_EQ(r.oldColumn, 4);
   EXPECT_EQ(r.arrowImage, 0);
-  EXPECT_EQ(Cell(model(), 0, COL_SIZE), "600");
-  EXPECT_EQ(Cell(model(), 17, COL_SIZE), "0");
-  EXPECT_EQ(Cell(model(), 0, COL_NUMBER), "18     ");  // numbers count down when descending
+  EXPECT_EQ(CellText(model(), 0, COL_SIZE), "600");
+  EXPECT_EQ(CellText(model(), 17, COL_SIZE), "0");
+  EXPECT_EQ(CellText(model(), 0, COL_NUMBER), "18     ");  // numbers count down when descending
   r = click(4);  // natural order, no arrow
   EXPECT_EQ(r.newColumn, -1);
   EXPECT_EQ(Column(model(), COL_FILENAME), natural);
-  EXPECT_EQ(Cell(model(), 0, COL_NUMBER), "1      ");
+  EXPECT_EQ(CellText(model(), 0, COL_NUMBER), "1      ");
 
   r = click(0);  // "#" on an unsorted list reverses it
   EXPECT_EQ(r.newColumn, -1);
   EXPECT_EQ(model().bSortDescending, 1);
-  EXPECT_EQ(Cell(model(), 0, COL_NUMBER), "18     ");
-  EXPECT_EQ(Cell(model(), 0, COL_FILENAME), natural.back());
+  EXPECT_EQ(CellText(model(), 0, COL_NUMBER), "18     ");
+  EXPECT_EQ(CellText(model(), 0, COL_FILENAME), natural.back());
   click(0);  // and back
   EXPECT_EQ(Column(model(), COL_FILENAME), natural);
 
