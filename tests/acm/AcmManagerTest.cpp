@@ -50,12 +50,6 @@ std::vector<BYTE> Tone16(WORD ch, DWORD rate, double freq, size_t frames) {
   return b;
 }
 
-int16_t At(const std::vector<BYTE>& b, size_t i) {
-  int16_t v;
-  std::memcpy(&v, b.data() + 2 * i, 2);
-  return v;
-}
-
 using Seen = std::vector<std::pair<HACMDRIVERID, DWORD>>;
 BOOL CALLBACK Collect(HACMDRIVERID id, DWORD_PTR inst, DWORD support) {
   reinterpret_cast<Seen*>(inst)->push_back({id, support});
@@ -211,24 +205,25 @@ TEST_F(Converter, RatesKeepPitchLengthAndJoinChunksSmoothly) {
       SCOPED_TRACE(testing::Message() << rate << " Hz, " << ch << " ch");
       const size_t frames = rate * 2;  // two seconds
       std::vector<size_t> joins;
-      const auto out = ConvertChunked(Pcm(ch, rate), Pcm(2, 44100), Tone16(ch, rate, 1000, frames), 16384, &joins);
-      const size_t outFrames = out.size() / 4;
+      const Samples out =
+          AsSamples(ConvertChunked(Pcm(ch, rate), Pcm(2, 44100), Tone16(ch, rate, 1000, frames), 16384, &joins));
+      const size_t outFrames = out.size() / 2;
       const double delay = 32 * 44100.0 / std::min(rate, 44100u);  // the tail held back by the filter
       EXPECT_NEAR(double(outFrames), frames * 44100.0 / rate - delay, 3);
       // Pitch: rising zero crossings of the left channel over the steady part.
       int rises = 0;
-      for (size_t i = 4411; i < 4410 + 44100; ++i) rises += At(out, 2 * (i - 1)) < 0 && At(out, 2 * i) >= 0;
+      for (size_t i = 4411; i < 4410 + 44100; ++i) rises += out[2 * (i - 1)] < 0 && out[2 * i] >= 0;
       EXPECT_NEAR(rises, 1000, 1);
       // Joins: no step larger than the largest step inside the chunks.
       int inside = 0, atJoin = 0;
       for (size_t i = 4410; i + 1 < outFrames; ++i)
-        inside = std::max(inside, std::abs(At(out, 2 * i) - At(out, 2 * i - 2)));
+        inside = std::max(inside, std::abs(out[2 * i] - out[2 * i - 2]));
       for (size_t j : joins)
         if (j / 4 > 4410 && j / 4 < outFrames)
-          atJoin = std::max(atJoin, std::abs(At(out, j / 2) - At(out, j / 2 - 2)));
+          atJoin = std::max(atJoin, std::abs(out[j / 2] - out[j / 2 - 2]));
       EXPECT_LE(atJoin, inside);
       EXPECT_NEAR(inside, 20000 * 2 * M_PI * 1000 / 44100, 60);
-      for (size_t i = 0; i < outFrames; ++i) EXPECT_EQ(At(out, 2 * i), At(out, 2 * i + 1));
+      for (size_t i = 0; i < outFrames; ++i) EXPECT_EQ(out[2 * i], out[2 * i + 1]);
     }
   }
 }
@@ -236,15 +231,13 @@ TEST_F(Converter, RatesKeepPitchLengthAndJoinChunksSmoothly) {
 TEST_F(Converter, ChannelsAndBitsAtEqualRates) {
   // 8-bit mono to 16-bit stereo is exact.
   const std::vector<BYTE> u8 = {0, 1, 127, 128, 129, 255};
-  auto out = ConvertChunked(Pcm(1, 11025, 8), Pcm(2, 11025, 16), u8, 16384);
-  ASSERT_EQ(out.size(), u8.size() * 4);
-  for (size_t i = 0; i < 2 * u8.size(); ++i) EXPECT_EQ(At(out, i), (int(u8[i / 2]) - 128) * 256) << i;
+  const Samples wide = AsSamples(ConvertChunked(Pcm(1, 11025, 8), Pcm(2, 11025, 16), u8, 16384));
+  ASSERT_EQ(wide.size(), u8.size() * 2);
+  for (size_t i = 0; i < wide.size(); ++i) EXPECT_EQ(wide[i], (int(u8[i / 2]) - 128) * 256) << i;
   // 16-bit stereo to 8-bit mono averages, rounds and clamps.
-  std::vector<BYTE> s16(4 * 3);
-  const int16_t v[] = {1000, 3000, -32768, -32768, 32767, 32767};
-  std::memcpy(s16.data(), v, sizeof v);
-  out = ConvertChunked(Pcm(2, 8000, 16), Pcm(1, 8000, 8), s16, 16384);
-  EXPECT_EQ(out, std::vector<BYTE>({128 + 8, 0, 255}));  // 2000 / 256 = 7.8
+  const Bytes s16 = AsBytes({1000, 3000, -32768, -32768, 32767, 32767});
+  EXPECT_EQ(ConvertChunked(Pcm(2, 8000, 16), Pcm(1, 8000, 8), s16, 16384),
+            std::vector<BYTE>({128 + 8, 0, 255}));  // 2000 / 256 = 7.8
 }
 
 TEST_F(Converter, RefusesWhatItCannotConvertAndFlushesAtEnd) {

@@ -7,6 +7,13 @@ namespace {
 const WAVEFORMATEX kStereo = Pcm(2, 44100);
 const Bytes kFmt = Fmt(1, 2, 44100, 4, 16);
 
+// What one read of at most `max` bytes delivers.
+Bytes ReadOnce(CWaveFileSource& s, int max = 4096) {
+  Bytes buf(static_cast<size_t>(max));
+  s.Read(buf.data(), &max);
+  return Bytes(buf.begin(), buf.begin() + max);
+}
+
 TEST(WaveFileSource, ParsesWhatItShouldAndRefusesTheRest) {
   const Bytes d = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, adpcm(144, 0x5A), data = Chunk("data", Bytes(8, 1));
   const Bytes d10(d.begin(), d.begin() + 10);
@@ -44,10 +51,7 @@ TEST(WaveFileSource, ParsesWhatItShouldAndRefusesTheRest) {
     if (!c.tag) continue;
     EXPECT_EQ(s.m_primary.m_wfx.wFormatTag, c.tag);
     EXPECT_EQ(s.m_primary.m_wfx.cbSize, c.cbSize);
-    Bytes got(4096);
-    int n = 4096;
-    s.Read(got.data(), &n);
-    EXPECT_EQ(Bytes(got.begin(), got.begin() + n), c.data);
+    EXPECT_EQ(ReadOnce(s), c.data);
   }
 }
 
@@ -60,19 +64,18 @@ TEST(WaveFileSource, ReadsWholeBlocksFromWhereTheStreamStands) {
   CWaveFileSource s;
   ASSERT_TRUE(s.OpenStream(ms.f));
   EXPECT_FALSE(s.OpenStream(ms.f));
-  Bytes buf(4096), got;
+  Bytes got;
   // Requests and deliveries: whole blocks, at most what remains.
   for (auto [want, delivered] : {std::pair{2304, 2304}, {50, 36}, {2304, 1260}, {2304, 0}}) {
-    int n = want;
-    s.Read(buf.data(), &n);
-    EXPECT_EQ(n, delivered);
-    got.insert(got.end(), buf.begin(), buf.begin() + n);
+    const Bytes b = ReadOnce(s, want);
+    EXPECT_EQ(b.size(), size_t(delivered));
+    got.insert(got.end(), b.begin(), b.end());
   }
   EXPECT_EQ(got, Bytes(blocks.begin(), blocks.begin() + 3600));
   EXPECT_TRUE(s.Close());
   EXPECT_EQ(std::ftell(ms.f), long(5 + file.size() - 10));  // a handed-in stream stays open
   int n = 10;
-  EXPECT_EQ(s.Read(buf.data(), &n), -1);
+  EXPECT_EQ(s.Read(got.data(), &n), -1);
   EXPECT_EQ(n, 0);
 }
 
@@ -96,13 +99,8 @@ TEST(WaveFileSource, StaysInsideItsStoredBytes) {
     CWaveFileSource s(int64_t(c.sound.size()));
     ASSERT_EQ(s.OpenStream(ms.f), c.opens);
     if (c.opens) {
-      Bytes buf(4096);
-      int n = 4096;
-      s.Read(buf.data(), &n);
-      EXPECT_EQ(Bytes(buf.begin(), buf.begin() + n), data);
-      n = 4096;
-      s.Read(buf.data(), &n);
-      EXPECT_EQ(n, 0);  // the stored bytes are spent, whatever the chunk claims
+      EXPECT_EQ(ReadOnce(s), data);
+      EXPECT_EQ(ReadOnce(s), Bytes{});  // the stored bytes are spent, whatever the chunk claims
     }
     EXPECT_LE(std::ftell(ms.f), long(c.sound.size()));
   }
@@ -179,10 +177,7 @@ Bytes Decode(const Bytes& file, const WAVEFORMATEX& out) {
   return DecodeFile(dir.file("s.wav"), out);
 }
 
-TEST_F(SourceChain, WholeSoundsComeThroughCopiedOrConverted) {
-  const Samples tone = Tone(5000, 2, 44100, 440);
-  EXPECT_EQ(Decode(PcmWave(kStereo, AsBytes(tone)), kStereo), AsBytes(tone));
-
+TEST_F(SourceChain, WholeSoundsComeThroughConverted) {
   // Twice the frames, the filter's tail included, and still the same tone.
   const int frames = 10007;
   const Samples up = AsSamples(Decode(PcmWave(Pcm(1, 22050), AsBytes(Tone(frames, 1, 22050, 1000))), kStereo));

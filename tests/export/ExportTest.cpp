@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "catalogue/SoundCatalogue.h"
 #include "export/SoundExport.h"
 #include "tests/export/ExportTestSupport.h"
 #include "tests/support/CatalogueProbes.h"
@@ -81,6 +80,7 @@ TEST_F(ExportTest, RawCopiesAreTheStoredBytes) {
   EXPECT_EQ(ReadFileBytes("exact.wav"), kExact);
   EXPECT_TRUE(PlayItem(&set->model(), set->item(3)));
   EXPECT_EQ(ReadFileBytes("Vantor.tmp"), kOgg);
+  std::filesystem::remove("voice.ogg");
   EXPECT_TRUE(Wave(3));  // Ogg Vorbis is saved unchanged by the decoding export too
   EXPECT_EQ(ReadFileBytes("voice.ogg"), kOgg);
 }

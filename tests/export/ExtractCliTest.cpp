@@ -4,19 +4,9 @@
 
 namespace {
 
-struct Result {
-  int status;
-  std::string out, err;
-};
-
 // What `vantor ARGS`, run in cwd, printed on each stream, and its exit status.
-Result Vantor(const std::string& args, const std::string& cwd = ".") {
-  TempDir errDir;
-  const std::string out =
-      Shell("cd '" + cwd + "' && " + VANTOR_BIN + " " + args + " 2>'" + errDir.file("err") + "'; echo $?");
-  const size_t last = out.rfind('\n', out.size() - 2) + 1;  // the status line
-  const Bytes err = ReadFileBytes(errDir.file("err"));
-  return {std::stoi(out.substr(last)), out.substr(0, last), std::string(err.begin(), err.end())};
+ShellRun Vantor(const std::string& args, const std::string& cwd = ".") {
+  return Run("cd '" + cwd + "' && " + VANTOR_BIN + " " + args);
 }
 
 const Bytes kPcm = PcmWave(Pcm(2, 22050), AsBytes(Tone(3000, 2, 22050, 440)));
@@ -29,7 +19,7 @@ TEST(ExtractCli, ExtractsTheListedRowsIntoTheOutputDirectory) {
   WriteSoundSet({{"pcm", kPcm}, {"adpcm", kAdpcm}, {"voice", kOgg, true}, {"NONE", kPcm}}, set);
 
   // Every row, decoded, into a directory that does not exist yet; "NONE" fails, and says so.
-  Result r = Vantor("extract " + set + " --out " + work.file("a/b"));
+  ShellRun r = Vantor("extract " + set + " --out " + work.file("a/b"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Extracted 3 of 4 files.\n");
   EXPECT_EQ(r.err, "row 4: NONE.wav: named \"none\"\n");

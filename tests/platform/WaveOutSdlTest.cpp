@@ -1,8 +1,6 @@
 // Wave output through SDL's disk driver: the completion messages and the captured bytes.
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -11,7 +9,7 @@
 #include "platform/Thread.h"
 #include "platform/ThreadMessage.h"
 #include "platform/WaveOut.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/Shell.h"
 
 namespace {
 
@@ -86,8 +84,7 @@ class WaveOutSdl : public ::testing::Test {
 
   // The captured bytes between the silence before and after the sound.
   std::vector<char> Captured() {
-    std::ifstream in(capture_, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = Slurp(capture_);
     size_t begin = 0, end = bytes.size();
     while (begin < end && bytes[begin] == 0) ++begin;
     while (end > begin && bytes[end - 1] == 0) --end;

@@ -8,7 +8,6 @@
 #include "audio/AudioController.h"
 #include "audio/AudioGlobals.h"
 #include "tests/audio/AudioTestSupport.h"
-#include "tests/support/TempDir.h"
 
 namespace {
 

@@ -3,13 +3,10 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "audio/AudioController.h"
 #include "audio/OggFileSource.h"
 #include "tests/audio/AudioTestSupport.h"
-#include "tests/support/TempDir.h"
 #include "tools/AudioWriters.h"
 
 namespace {
@@ -84,9 +81,7 @@ TEST(DiskPlayback, EveryKindComesOutExactlyAsDecodedIndependentlyOrConvertedOffl
     ASSERT_TRUE(audio.Play(c.path.c_str(), c.kind));
     EXPECT_TRUE(audio.WaitUntilPlayedOut(20000));
     audio.Shutdown();
-    std::ifstream in(dir.file("capture.raw"), std::ios::binary);
-    EXPECT_TRUE(Trimmed(Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())) ==
-                Trimmed(c.expected));
+    EXPECT_TRUE(Trimmed(ReadFileBytes(dir.file("capture.raw"))) == Trimmed(c.expected));
   }
   WaveOutSetDriverName(nullptr);
 }

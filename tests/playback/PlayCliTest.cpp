@@ -5,22 +5,16 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
-#include "tests/support/TempDir.h"
+#include "tests/support/Shell.h"
 
 namespace {
 
 int Sh(const std::string& cmd) {
   const int st = system(cmd.c_str());
   return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // The 16-bit stereo frames of a capture that are not silent: the devices differ in the
@@ -42,14 +36,14 @@ class PlayCommand : public ::testing::Test {
     return "cd '" + home_.path() + "' && SDL_DISKAUDIOFILE=disk.raw SDL_DISKAUDIODELAY=2 " + env + VANTOR_BIN +
            " play " + set_.path() + " " + row + " --device " + device + " >/dev/null 2>err.txt";
   }
-  std::string Err() { return ReadFile(home_.file("err.txt")); }
+  std::string Err() { return Slurp(home_.file("err.txt")); }
 
   TempDir set_, home_;
 };
 
 TEST_F(PlayCommand, PlaysARowOfTheDemoSetAndFailsClearlyWithoutADevice) {
   ASSERT_EQ(Sh(Play("1", "disk")), 0) << Err();
-  const std::string bytes = ReadFile(home_.file("disk.raw"));
+  const std::string bytes = Slurp(home_.file("disk.raw"));
   EXPECT_GT(bytes.size(), 44100u);
   EXPECT_NE(bytes.find_first_not_of('\0'), std::string::npos) << "only silence was captured";
   EXPECT_FALSE(std::ifstream(home_.file("Vantor.tmp")).good()) << "the playback file belongs elsewhere";
@@ -68,7 +62,7 @@ TEST_F(PlayCommand, AlsaAndPulseAudioPlayTheSameSamplesAsTheDiskDriver) {
   const std::string env = "HOME='" + home_.path() + "' XDG_RUNTIME_DIR='" + home_.path() + "' ";
   ASSERT_EQ(Sh(env + "pulseaudio -n --daemonize=yes --exit-idle-time=-1 --log-target=file:'" + home_.file("pulse.log") +
                "' -L module-native-protocol-unix -L 'module-null-sink sink_name=card rate=44100 channels=2 " +
-               "format=s16le norewinds=1'"), 0) << ReadFile(home_.file("pulse.log"));
+               "format=s16le norewinds=1'"), 0) << Slurp(home_.file("pulse.log"));
   struct PulseStop {
     std::string env;
     ~PulseStop() { Sh(env + "pulseaudio --kill 2>/dev/null"); }
@@ -82,12 +76,12 @@ TEST_F(PlayCommand, AlsaAndPulseAudioPlayTheSameSamplesAsTheDiskDriver) {
     const std::string row = std::string("$(") + VANTOR_BIN + " list " + set_.path() + " | awk -F'\\t' '$3 == \"" +
                             file + "\" {print $1 + 0; exit}')";
     ASSERT_EQ(Sh(Play(row, "disk")), 0) << Err();
-    const std::string expected = AudibleFrames(ReadFile(home_.file("disk.raw")));
+    const std::string expected = AudibleFrames(Slurp(home_.file("disk.raw")));
     ASSERT_GT(expected.size(), 4000u);
 
     // Away from the PulseAudio server, which would otherwise take ALSA's default device over.
     ASSERT_EQ(Sh(Play(row, "alsa", "HOME='" + home_.path() + "' XDG_RUNTIME_DIR=/nonexistent ")), 0) << Err();
-    const std::string alsa = AudibleFrames(ReadFile(home_.file("alsa.raw")));
+    const std::string alsa = AudibleFrames(Slurp(home_.file("alsa.raw")));
     EXPECT_TRUE(alsa == expected) << "ALSA: " << alsa.size() << " audible bytes, " << expected.size() << " expected";
 
     const std::string pulse = home_.file("pulse.raw");
@@ -95,7 +89,7 @@ TEST_F(PlayCommand, AlsaAndPulseAudioPlayTheSameSamplesAsTheDiskDriver) {
                  "' & rec=$!; for i in $(seq 50); do " + env + "pactl list short source-outputs | grep -q . && " +
                  "break; sleep 0.1; done; " + Play(row, "pulseaudio", env) + "; st=$?; sleep 1; kill $rec; " +
                  "wait $rec; exit $st"), 0) << Err();
-    const std::string pulsed = AudibleFrames(ReadFile(pulse));
+    const std::string pulsed = AudibleFrames(Slurp(pulse));
     EXPECT_TRUE(pulsed == expected) << "PulseAudio: " << pulsed.size() << " audible bytes, " << expected.size()
                                     << " expected";
   }
