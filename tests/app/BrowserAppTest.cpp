@@ -60,6 +60,32 @@ class FakeApp : private TempSetDir, public CBrowserApp {
   Outcome m_outcome;
 };
 
+// The real steps, with the main window read and closed as soon as it runs.
+class RealApp : public CBrowserApp {
+ public:
+  int64_t rows = -1;
+
+ protected:
+  void RunMainWindow() override {
+    AnswerNextModal([this](QWidget* modal) {
+      if (auto* dlg = qobject_cast<CBrowserDlg*>(modal))
+        rows = dlg->findChild<CSoundListCtrl*>()->model()->rowCount();
+      modal->close();
+    });
+    CBrowserApp::RunMainWindow();
+  }
+};
+
+// Records the bar's value after every step. (The stages a load reports are the catalogue's tests.)
+class RecordingProgress : public CProgressDlg {
+ public:
+  std::vector<int> values;
+  void Step(int32_t delta) override {
+    CProgressDlg::Step(delta);
+    values.push_back(m_progress->value());
+  }
+};
+
 // Runs the test in a directory of its own, holding a stale playback file.
 struct InTempDir : TempCwdAndAudio {
   InTempDir() { std::ofstream(kPlaybackFile) << "stale"; }
@@ -114,25 +140,6 @@ TEST(BrowserApp, StartUpOrderAndBoxes) {
   }
 }
 
-namespace {
-// The real steps, with the main window read and closed as soon as it runs.
-class RealApp : public CBrowserApp {
- public:
-  int64_t rows = -1;
-
- protected:
-  void RunMainWindow() override {
-    AnswerNextModal([this](QWidget* modal) {
-      if (auto* dlg = qobject_cast<CBrowserDlg*>(modal)) {
-        rows = dlg->findChild<CSoundListCtrl*>()->model()->rowCount();
-      }
-      modal->close();
-    });
-    CBrowserApp::RunMainWindow();
-  }
-};
-}  // namespace
-
 TEST(BrowserApp, DirArgumentIsUsedForTheRunAndNotStored) {
   InTempDir cwd;
   TempDir config, set;
@@ -161,18 +168,6 @@ TEST(BrowserApp, DirArgumentIsUsedForTheRunAndNotStored) {
   EXPECT_EQ(run.app.rows, -1);
   unsetenv("XDG_CONFIG_HOME");
 }
-
-namespace {
-// Records the bar's value after every step. (The stages a load reports are the catalogue's tests.)
-class RecordingProgress : public CProgressDlg {
- public:
-  std::vector<int> values;
-  void Step(int32_t delta) override {
-    CProgressDlg::Step(delta);
-    values.push_back(m_progress->value());
-  }
-};
-}  // namespace
 
 TEST(ProgressDlg, ReportsReachTheBar) {
   RecordingProgress dlg;

@@ -70,11 +70,11 @@ Settings Of(const CSoundListModel& m) { return {m.wShowFlags, m.wMissionFlags, m
 
 }  // namespace
 
-TEST(FilterDlg, FreshModelOpensWithEverythingOnAndOkStoresTheMasks) {
+TEST(FilterDlg, FreshModelOpensWithEverythingOnAndChoicesAreStoredAndShownAgain) {
   LoadedApp app(WriteTags);
   CSoundListModel model;
   model.AttachCatalogue(app.m_pCatalogue);
-  const int result = RunFilter(&model, [](CFilterDlg* d) {
+  int result = RunFilter(&model, [](CFilterDlg* d) {
     EXPECT_EQ(Checks(d), AllChecks(true));
     EXPECT_EQ(ComboEntries(Combo(d, CFilterDlg::IDC_TAG)),
               (Entries{{"(all)", -1}, {"!Bang", 2}, {"+Alpha", 1}, {"Zeta", 0}}));
@@ -85,13 +85,9 @@ TEST(FilterDlg, FreshModelOpensWithEverythingOnAndOkStoresTheMasks) {
   });
   EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(Of(model), Settings(0x001F, 0x03FF, 0xFF, -1));
-}
 
-TEST(FilterDlg, ChosenTagSubtagAndBoxesAreStoredAndShownAgain) {
-  LoadedApp app(WriteTags);
-  CSoundListModel model;
-  model.AttachCatalogue(app.m_pCatalogue);
-  int result = RunFilter(&model, [](CFilterDlg* d) {
+  // A chosen tag, sub-tag and boxes.
+  result = RunFilter(&model, [](CFilterDlg* d) {
     QComboBox* sub = Combo(d, CFilterDlg::IDC_SUBTAG);
     Choose(Combo(d, CFilterDlg::IDC_TAG), 2);
     ASSERT_EQ(Combo(d, CFilterDlg::IDC_TAG)->currentText().toStdString(), "+Alpha");

@@ -55,7 +55,6 @@ class FindBar : public ::testing::Test {
 
   LoadedApp m_app;
   TempCwdAndAudio m_scope;
-  RecordingAudio& m_audio = m_scope.audio;
   CSoundListPage m_page;
 };
 
@@ -126,7 +125,7 @@ TEST_F(FindBar, KeysStepThroughMatchesAndWrapWithANote) {
   EXPECT_EQ(QApplication::focusWidget(), &list());
 
   // Nothing played, although autoplay is on; the model's rows, filter and sort are as they were.
-  EXPECT_TRUE(m_audio.calls.empty());
+  EXPECT_TRUE(m_scope.audio.calls.empty());
   EXPECT_EQ(std::vector<SoundListItem*>(model().ppOrder, model().ppOrder + model().nCount), order);
   EXPECT_EQ(model().wShowFlags, show);
   EXPECT_EQ(model().wMissionFlags, missions);
@@ -176,7 +175,7 @@ TEST_F(FindBar, FindsHiddenColumnsKeepsTheRowWithoutMatchAndFollowsRebuilds) {
   EXPECT_EQ(Current(), sorted[0]);
   QTest::keyClick(bar->m_edit, Qt::Key_F3);
   EXPECT_EQ(Current(), sorted[1]);
-  EXPECT_TRUE(m_audio.calls.empty());
+  EXPECT_TRUE(m_scope.audio.calls.empty());
 }
 
 TEST(FindBarMetaSound, WorksInTheMetaSoundListsAndEscapeLeavesTheDialogOpen) {

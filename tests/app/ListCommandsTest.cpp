@@ -76,9 +76,8 @@ TEST_F(ListCommands, ClickPlaysOnlyWithAutoplayAndNeverOnANoPlayList) {
   EXPECT_TRUE(m_audio.calls.empty());  // autoplay off
   g_bAutoplay = 1;
   click(row);
-  ASSERT_EQ(m_audio.calls.size(), 2u);  // PlayItem stops, then plays the copied file
-  EXPECT_EQ(m_audio.calls[0], "stop");
-  EXPECT_EQ(m_audio.calls[1], "play Vantor.tmp wave");
+  // PlayItem stops, then plays the copied file.
+  EXPECT_EQ(m_audio.calls, (std::vector<std::string>{"stop", "play Vantor.tmp wave"}));
   EXPECT_EQ(std::filesystem::file_size("Vantor.tmp"), list.GetModel()->ItemAt(row)->pFile->m_nWavSize);
   m_audio.calls.clear();
   QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(5, list.viewport()->height() - 2));  // empty space

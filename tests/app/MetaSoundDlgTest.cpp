@@ -104,12 +104,11 @@ TEST(MetaSoundDlg, PagesRouteTheirCommands) {
   main.ShowMetaSound(app.m_pCatalogue->m_listModel.ItemAt(0));
   CMetaSoundDlg* dlg = main.m_pMetaSound;
   TempCwdAndAudio scope;
-  RecordingAudio& audio = scope.audio;
   dlg->m_referencesPage->OnCommand(ID_STOP);  // "References" routes Autoplay only
-  EXPECT_TRUE(audio.calls.empty());
+  EXPECT_TRUE(scope.audio.calls.empty());
   dlg->m_referencesPage->OnCommand(ID_AUTOPLAY);
   EXPECT_EQ(g_bAutoplay, 1);
   dlg->m_soundsPage->OnCommand(ID_STOP);
   dlg->m_fileReferencesPage->OnCommand(ID_STOP);
-  EXPECT_EQ(audio.calls, (std::vector<std::string>{"stop", "stop"}));
+  EXPECT_EQ(scope.audio.calls, (std::vector<std::string>{"stop", "stop"}));
 }
