@@ -1,6 +1,7 @@
 // The manager's calls over the codec and the installed converter: registration,
 // lookup, removal, streams and their error paths.
 #include "codec/XboxAdpcmDriver.h"
+#include "platform/PcmConverterDriver.h"
 #include "tests/audio/AudioTestSupport.h"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // headers are filled in part, the rest zeroed
@@ -252,6 +253,17 @@ TEST_F(Converter, RefusesWhatItCannotConvertAndFlushesAtEnd) {
   ASSERT_EQ(acmFormatSuggest(had, &src, &sug, 18, 0), 0u);
   EXPECT_EQ(sug.nSamplesPerSec, 22050u);
   EXPECT_EQ(sug.nAvgBytesPerSec, 44100u);
+  // The standard formats by index: PCM only, and none past the last (5 rates x 2 sizes x 2 layouts).
+  WAVEFORMATEX detail{};
+  ACMFORMATDETAILSW d{sizeof d, 19, WAVE_FORMAT_PCM, 0, &detail, sizeof detail};
+  EXPECT_EQ(PcmConverterDriverProc(0, nullptr, ACMDM_FORMAT_DETAILS, LPARAM(&d), ACM_FORMATDETAILSF_INDEX), 0);
+  EXPECT_EQ(detail.nSamplesPerSec * 100 + detail.wBitsPerSample * 10 + detail.nChannels, 4800000u + 160 + 2);
+  for (auto [tag, index] : {std::pair<DWORD, DWORD>{WAVE_FORMAT_PCM, 20}, {WAVE_FORMAT_XBOX_ADPCM, 0}}) {
+    d.dwFormatTag = tag;
+    d.dwFormatIndex = index;
+    EXPECT_EQ(PcmConverterDriverProc(0, nullptr, ACMDM_FORMAT_DETAILS, LPARAM(&d), ACM_FORMATDETAILSF_INDEX),
+              LRESULT(ACMERR_NOTPOSSIBLE)) << tag << " " << index;
+  }
 
   // One call flagged END delivers the filter tail: 1000 frames in, 2000 out.
   ASSERT_EQ(acmStreamOpen(&has, had, &src, &dst, nullptr, 0, 0, 0), 0u);

@@ -46,7 +46,8 @@ TEST_F(RegistryTest, WineKeysAreReadOnlyAndDecoded) {
   std::string prefix = MakePrefix(m_home + "/.wine",
                                   "[Software\\\\Feldspire\\\\Quarnhold] 1700000000\n"
                                   "\"Quote\"=\"say \\\"\\xe9t\\xe9\\\"\\t\\\\\\\\srv\\x20ac\"\n"
-                                  "\"Hex\"=hex(1):51,00,e4,00,\\\n  00,00\n"
+                                  "\"Octal\"=\"\\101\\18\"\n"
+                                  "\"Hex\"=hex(1):51,00,e4,00,\\\n  00,00,41\n"
                                   "\"Count\"=dword:0000002a\n"
                                   "@=\"default\"\n\n"
                                   "[Software\\\\Feldspire\\\\Quarnhold\\\\Sub]\n\"Quote\"=\"other\"\n");
@@ -59,7 +60,8 @@ TEST_F(RegistryTest, WineKeysAreReadOnlyAndDecoded) {
     return std::string(buf, size);
   };
   EXPECT_EQ(read("quote"), std::string("say \"\xC3\xA9t\xC3\xA9\"\t\\\\srv\xE2\x82\xAC") + '\0');
-  EXPECT_EQ(read("Hex"), std::string("Q\xC3\xA4") + '\0');
+  EXPECT_EQ(read("Octal"), std::string("A\x01" "8") + '\0');  // up to three octal digits
+  EXPECT_EQ(read("Hex"), std::string("Q\xC3\xA4") + '\0');      // the odd last byte is no character
   EXPECT_EQ(read("Count"), std::string("\x2a\0\0\0", 4));
   EXPECT_EQ(read(nullptr), std::string("default") + '\0');
   RegValueOrigin origin;
