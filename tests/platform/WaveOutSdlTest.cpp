@@ -146,7 +146,7 @@ TEST_F(WaveOutSdl, OpenFailsWithoutADeviceOrForAFormatItCannotPlay) {
   EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &adpcm, 0, 0, CALLBACK_THREAD | WAVE_FORMAT_DIRECT), kBadFormat);
   // No channels, three channels, a block that is not a frame.
   for (WAVEFORMATEX bad : {WAVEFORMATEX{WAVE_FORMAT_PCM, 0, 44100, 0, 0, 16, 0},
-                           WAVEFORMATEX{WAVE_FORMAT_PCM, 3, 44100, 529200, 6, 16, 0},
+                           WAVEFORMATEX{WAVE_FORMAT_PCM, 3, 44100, 264600, 6, 16, 0},
                            WAVEFORMATEX{WAVE_FORMAT_PCM, 2, 44100, 176400, 2, 16, 0}})
     EXPECT_EQ(waveOutOpen(&device, WAVE_MAPPER, &bad, 0, 0, CALLBACK_NULL), kBadFormat) << bad.nChannels;
   EXPECT_EQ(waveOutOpen(&device, 1000, &kCdFormat, 0, 0, CALLBACK_NULL), MMRESULT(MMSYSERR_BADDEVICEID));
