@@ -62,12 +62,11 @@ inline LoadPrinted LoadPrinting(CSoundCatalogue& c, const std::string& path, IPr
   return {ok, text};
 }
 
-// An archiver loading from literal bytes in a temporary file, in place from `pool` when one is given.
+// An archiver loading from literal bytes in a temporary file.
 struct Loading {
-  explicit Loading(const std::vector<uint8_t>& bytes, CSMRecordPool* pool = nullptr) {
+  explicit Loading(const std::vector<uint8_t>& bytes) {
     dir.Write("r", bytes);
     file = fopen(dir.file("r").c_str(), "rb");
-    ar.SetRecordPool(pool);
     ar.Open(file, CArchiver::MODE_LOAD);
   }
   ~Loading() {
