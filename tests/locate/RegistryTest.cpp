@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 #include "platform/WineRegistry.h"
 #include "tests/locate/LocateFixture.h"
+#include "tests/support/Shell.h"
 
 namespace {
 
@@ -77,8 +78,7 @@ TEST_F(RegistryTest, WineKeysAreReadOnlyAndDecoded) {
   EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Feldspire\\Missing", 0, KEY_READ, &created),
             ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegCloseKey(game), ERROR_SUCCESS);
-  std::ifstream reg(prefix + "/system.reg");
-  EXPECT_NE(std::string(std::istreambuf_iterator<char>(reg), {}).find("\"Quote\"=\"say"), std::string::npos);
+  EXPECT_NE(Slurp(prefix + "/system.reg").find("\"Quote\"=\"say"), std::string::npos);
 }
 
 TEST(WinePathsTest, SteamLibrariesAndDrives) {
